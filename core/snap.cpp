@@ -1,0 +1,34 @@
+#include "core/snap.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace tavik {
+namespace {
+
+// Window positions may be anywhere in int's range; sums are taken in 64 bits so that far-off
+// positions neither overflow nor snap.
+bool Near(std::int64_t a, std::int64_t b) {
+  const std::int64_t d = a - b;
+  return d > -kSnapDistance && d < kSnapDistance;
+}
+
+int ToInt(std::int64_t v) {
+  if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy) {
+  std::int64_t nx = x;
+  std::int64_t ny = y;
+  if (Near(nx, area.left)) nx = area.left;
+  if (Near(ny, area.top)) ny = area.top;
+  if (Near(nx + cx, area.right)) nx = static_cast<std::int64_t>(area.right) - cx;
+  if (Near(ny + cy, area.bottom)) ny = static_cast<std::int64_t>(area.bottom) - cy;
+  return {ToInt(nx), ToInt(ny)};
+}
+
+}  // namespace tavik

@@ -1,0 +1,42 @@
+#include "core/ini_file.h"
+
+#include <gtest/gtest.h>
+
+namespace tavik {
+namespace {
+
+TEST(IniFile, ReplaceSectionKeepsEverythingElse) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string want;
+  } cases[] = {
+      {"new file", "", "[Data]\r\nData=v\r\n"},
+      {"data replaced in place", "[A]\r\nk=1\r\n[Data]\r\nData=old\r\nx=y\r\n[B]\nz=2\n",
+       "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n[B]\nz=2\n"},
+      {"appended after other sections", "[A]\r\nk=1\r\n", "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n"},
+      {"appended after a last line without break", "[A]\r\nk=1", "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n"},
+      {"name compared without case", "[data]\r\nData=old\r\n", "[Data]\r\nData=v\r\n"},
+      {"duplicate sections merged", "[Data]\r\nData=a,\r\n[X]\r\n[ Data ]\r\nData=b,\r\n",
+       "[Data]\r\nData=v\r\n[X]\r\n"},
+      {"lines before any section kept", "; note\r\n[Data]\r\nData=\r\n", "; note\r\n[Data]\r\nData=v\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithDataValue(c.file, "v"), c.want) << c.name;
+}
+
+TEST(IniFile, DeletingConfigLeavesDataByteForByte) {
+  const std::string data = "[Data]\r\nData=mdG6mZa7SRVrRBU3o2fIyW==,\r\n";
+  struct Case {
+    std::string file, want;
+  } cases[] = {
+      {"[Config]\r\nAutoRun=1\r\nWeather=0\r\n" + data, data},
+      {data + "[Config]\r\nAutoRun=1\r\n", data},
+      {data, data},
+      {"", ""},
+      {"[Config]", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReplaceSection(c.file, "Config", std::nullopt), c.want);
+}
+
+}  // namespace
+}  // namespace tavik
