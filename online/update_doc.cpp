@@ -1,0 +1,122 @@
+#include "online/update_doc.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "core/codec.h"
+#include "online/version.h"
+
+namespace tavik {
+namespace {
+
+constexpr char16_t kSeparator[] = u";";
+constexpr char16_t kCrLf[] = u"\r\n";
+
+// One left-to-right pass, like a plain text replace: "\r\r\n\n" leaves "\r\n".
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from,
+                          std::u16string_view to) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t hit = text.find(from, pos);
+    if (hit == std::u16string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+std::u16string Value(std::u16string_view doc, std::u16string_view key) {
+  return GetKeyValue(doc, key, kSeparator);
+}
+
+}  // namespace
+
+std::u16string UpdateRequestUrl(std::u16string_view homeUrl) {
+  return std::u16string(homeUrl) + kUpdateQuery;
+}
+
+std::u16string DecodeUpdateDocument(std::u16string_view responseText) {
+  return ReplaceAll(Base64(0, responseText), kCrLf, u"");
+}
+
+UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_view homeUrl,
+                             std::u16string_view runningVersion, const UpdateInfo& previous) {
+  // Anything this large is not our document (a captive portal, an error page, an attack).
+  if (responseText.size() > kMaxUpdateDocument) responseText = {};
+  const std::u16string doc = DecodeUpdateDocument(responseText);
+
+  UpdateOutcome out;
+  UpdateInfo& info = out.info;
+  info = previous;
+  info.Home = Value(doc, u"Home=");
+  info.Statistic = Value(doc, u"Statistic=");
+  info.Feedback = Value(doc, u"Feedback=");
+  info.Donate = Value(doc, u"Donate=");
+  const std::u16string minVer = Value(doc, u"MinVer=");
+  if (info.Home.empty()) info.Home = homeUrl;
+
+  const std::u16string stableVer = Value(doc, u"StableVer=");
+  std::u16string stableUrl = Value(doc, u"StableUrl=");
+  const std::u16string stableHash = Value(doc, u"StableHash=");
+  const std::u16string notes = ReplaceAll(Value(doc, u"StableTips="), u"/", kCrLf);
+  if (stableUrl.empty()) stableUrl = info.Home;
+
+  if (!info.Statistic.empty()) {
+    out.statisticUrl = info.Statistic + kStatisticQuery + std::u16string(runningVersion);
+  }
+
+  if (VersionBefore(runningVersion, minVer)) {
+    out.tooOld = true;
+    return out;
+  }
+
+  // No release version (no key, no answer, undecodable) is no news, not an empty release.
+  if (!stableVer.empty() && stableVer != runningVersion) {
+    out.announce = true;
+    info.DownUrl = stableUrl;
+    info.Hash = stableHash;
+    info.Tips = u"发现新版本：" + stableVer + kCrLf + notes;
+    out.barText = u"发现新版本 " + stableVer;
+  }
+  return out;
+}
+
+std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why) {
+  std::u16string notes = ReplaceAll(doc.stableTips, kCrLf, u"/");
+  notes = ReplaceAll(notes, u"\n", u"/");
+  notes = ReplaceAll(notes, u"\r", u"/");
+
+  const std::initializer_list<std::pair<const char16_t*, const std::u16string*>> entries = {
+      {u"Home=", &doc.home},           {u"Statistic=", &doc.statistic},
+      {u"Feedback=", &doc.feedback},   {u"Donate=", &doc.donate},
+      {u"MinVer=", &doc.minVer},       {u"StableVer=", &doc.stableVer},
+      {u"StableUrl=", &doc.stableUrl}, {u"StableHash=", &doc.stableHash},
+      {u"StableTips=", &notes},
+  };
+  std::u16string text;
+  for (const auto& [key, value] : entries) {
+    text += key;
+    text += *value;
+    text += kSeparator;
+  }
+  // Proof by reading it back the way the program does: a value holding ";", a key of its
+  // own or of a later entry, or a CR LF pair would come back different.
+  const std::u16string readBack = ReplaceAll(text, kCrLf, u"");
+  for (const auto& [key, value] : entries) {
+    if (Value(readBack, key) != *value) {
+      if (why) {
+        *why = "the value of ";
+        for (const char16_t* k = key; *k; ++k) why->push_back(static_cast<char>(*k));
+        *why += " would not read back unchanged (it may not hold \";\", a key name or CR LF)";
+      }
+      return {};
+    }
+  }
+  return text;
+}
+
+}  // namespace tavik

@@ -1,0 +1,152 @@
+#include "online/update_script.h"
+
+#include "core/ansi.h"
+
+namespace tavik {
+namespace {
+
+char16_t Lower(char16_t c) noexcept { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) noexcept {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (Lower(text[i]) != Lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+bool IsDigits(std::u16string_view s, std::size_t maxLen) noexcept {
+  if (s.empty() || s.size() > maxLen) return false;
+  for (const char16_t c : s) {
+    if (c < u'0' || c > u'9') return false;
+  }
+  return true;
+}
+
+// 127.a.b.c in plain decimal, every part 0..255.
+bool IsLoopbackIPv4(std::u16string_view host) noexcept {
+  int parts = 0;
+  while (true) {
+    const std::size_t dot = host.find(u'.');
+    const std::u16string_view part = host.substr(0, dot);
+    if (!IsDigits(part, 3)) return false;
+    int value = 0;
+    for (const char16_t c : part) value = value * 10 + (c - u'0');
+    if (value > 255 || (parts == 0 && part != u"127")) return false;
+    ++parts;
+    if (dot == std::u16string_view::npos) break;
+    host.remove_prefix(dot + 1);
+  }
+  return parts == 4;
+}
+
+bool IsLoopbackAuthority(std::u16string_view authority) noexcept {
+  std::u16string_view host = authority;
+  std::u16string_view rest;
+  if (!authority.empty() && authority.front() == u'[') {
+    const std::size_t close = authority.find(u']');
+    if (close == std::u16string_view::npos) return false;
+    host = authority.substr(0, close + 1);
+    rest = authority.substr(close + 1);
+  } else {
+    const std::size_t colon = authority.find(u':');
+    host = authority.substr(0, colon);
+    if (colon != std::u16string_view::npos) rest = authority.substr(colon);
+  }
+  if (!rest.empty() && !(rest.front() == u':' && IsDigits(rest.substr(1), 5))) return false;
+  if (host == u"[::1]") return true;
+  if (host.size() == 9 && StartsWithNoCase(host, u"localhost")) return true;
+  return IsLoopbackIPv4(host);
+}
+
+// Characters no Windows file name holds; a control character could also end a script line.
+bool IsFileNameChar(char16_t c) noexcept {
+  if (c < 0x20 || c == 0x7F) return false;
+  return std::u16string_view(u"\"*/:<>?\\|").find(c) == std::u16string_view::npos;
+}
+
+// The script is read in the GBK code page: a character outside it would reach the command
+// interpreter as a different name.
+bool FitsScriptCodePage(char16_t c) {
+  if (c >= 0xD800 && c <= 0xDFFF) return false;
+  const std::u16string one(1, c);
+  const std::string bytes = ToAnsi(one);
+  return !bytes.empty() && bytes.size() <= 2 && FromAnsi(bytes) == one;
+}
+
+}  // namespace
+
+bool IsProgramAddress(std::u16string_view url) noexcept {
+  return url.size() >= 4 && StartsWithNoCase(url.substr(url.size() - 4), u".exe");
+}
+
+bool IsTrustedReleaseAddress(std::u16string_view url) noexcept {
+  if (StartsWithNoCase(url, u"https://")) {
+    const std::u16string_view rest = url.substr(8);
+    return !rest.empty() && rest.front() != u'/';
+  }
+  if (!StartsWithNoCase(url, u"http://")) return false;
+  // Some clients read "\" as "/"; a backslash or user-info ("127.0.0.1@elsewhere") could
+  // make the request go to a host other than the one checked here.
+  if (url.find(u'\\') != std::u16string_view::npos) return false;
+  const std::u16string_view rest = url.substr(7);
+  const std::u16string_view authority = rest.substr(0, rest.find_first_of(u"/?#"));
+  if (authority.find(u'@') != std::u16string_view::npos) return false;
+  return IsLoopbackAuthority(authority);
+}
+
+bool MayInstall(std::u16string_view downUrl) noexcept {
+  return IsProgramAddress(downUrl) && IsTrustedReleaseAddress(downUrl);
+}
+
+std::u16string InProgramFolder(std::u16string_view folder, std::u16string_view name) {
+  std::u16string path(folder);
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  path += name;
+  return path;
+}
+
+std::u16string ProgramStem(std::u16string_view fileName) {
+  const std::size_t slash = fileName.find_last_of(u"\\/");
+  if (slash != std::u16string_view::npos) fileName.remove_prefix(slash + 1);
+  return std::u16string(fileName.substr(0, fileName.rfind(u'.')));
+}
+
+bool GoodDownload(bool downloadSucceeded, std::uintmax_t fileSize, std::u16string_view crcText,
+                  std::u16string_view expectedHash) noexcept {
+  return downloadSucceeded && fileSize > 0 && !crcText.empty() && crcText == expectedHash;
+}
+
+std::u16string UpdateScript(std::u16string_view stem) {
+  if (stem.empty()) return {};
+  std::u16string program = u"\"";
+  for (const char16_t c : stem) {
+    if (!IsFileNameChar(c) || !FitsScriptCodePage(c)) return {};
+    program += c;
+    if (c == u'%') program += c;  // "%%" is one "%" in a script, quoted or not
+  }
+  program += u".exe\"";
+
+  // ping sends one echo a second: two of them wait about a second (a count of 0 is
+  // rejected at once and waits for nothing).
+  const std::u16string pause = u"ping -n 2 127.0.0.1>nul";
+  const std::u16string lines[] = {
+      u"@echo off",
+      u"echo 正在更新程序文件...",
+      u"taskkill /f /im " + program,
+      pause,
+      u"ren " + program + u" " + kOldProgramName,
+      pause,
+      u"ren " + std::u16string(kDownloadName) + u" " + program,
+      pause,
+      u"del /f " + std::u16string(kOldProgramName),
+      pause,
+      u"start \"\" " + program,  // start takes a first quoted argument as the window title
+      u"del \"%~f0\"",
+  };
+  std::u16string script;
+  for (const std::u16string& line : lines) script += line + u"\r\n";
+  return script;
+}
+
+}  // namespace tavik

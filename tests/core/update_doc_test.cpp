@@ -1,0 +1,237 @@
+#include "online/update_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/codec.h"
+
+namespace tavik {
+namespace {
+
+constexpr char16_t kBuiltIn[] = u"https://built.in/";
+constexpr char16_t kRunning[] = u"0.5.1";
+
+UpdateOutcome Evaluate(std::u16string_view plainDocument, const UpdateInfo& previous = {}) {
+  return EvaluateUpdate(Base64(1, plainDocument), kBuiltIn, kRunning, previous);
+}
+
+struct DecisionCase {
+  const char* name;
+  std::u16string document;  // plain, encoded by the test
+  bool tooOld;
+  bool announce;
+  std::u16string barText;
+};
+
+TEST(EvaluateUpdate, Decisions) {
+  const DecisionCase cases[] = {
+      {"min above", u"MinVer=0.5.2;StableVer=0.5.2;", true, false, u""},
+      {"min 0.5.10 sorts above", u"MinVer=0.5.10;", true, false, u""},
+      {"min equal", u"MinVer=0.5.1;", false, false, u""},
+      {"min 0.5", u"MinVer=0.5;", false, false, u""},
+      {"min 0.10 sorts below", u"MinVer=0.10;", false, false, u""},
+      {"min empty", u"MinVer=;StableVer=0.5.2;", false, true, u"发现新版本 0.5.2"},
+      {"same release", u"StableVer=0.5.1;", false, false, u""},
+      {"newer release", u"StableVer=0.5.2;", false, true, u"发现新版本 0.5.2"},
+      {"older release differs", u"StableVer=0.4.9;", false, true, u"发现新版本 0.4.9"},
+      {"first key wins", u"StableVer=0.6;StableVer=0.5.1;", false, true, u"发现新版本 0.6"},
+      {"CR LF between", u"MinVer=0.5;\r\nStableVer=0.6;\r\n", false, true, u"发现新版本 0.6"},
+      {"CR LF inside", u"Stable\r\nVer=0.\r\n6;", false, true, u"发现新版本 0.6"},
+      // Broken documents announce nothing and never end the program.
+      {"empty release version", u"StableVer=;", false, false, u""},
+      {"no release key", u"Home=x;", false, false, u""},
+      {"garbage minimum", u"MinVer=x;", true, false, u""},
+      {"unclosed minimum", u"MinVer=9", false, false, u""},
+      {"unclosed release", u"StableVer=0.6", false, false, u""},
+      {"half a key", u"StableV", false, false, u""},
+      {"lone LF stays", u"StableVer=0.6\n;", false, true, u"发现新版本 0.6\n"},
+      {"key in other case", u"stablever=0.6;minver=9;", false, false, u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateOutcome out = Evaluate(c.document);
+    EXPECT_EQ(out.tooOld, c.tooOld);
+    EXPECT_EQ(out.announce, c.announce);
+    EXPECT_EQ(out.barText, c.barText);
+  }
+}
+
+TEST(EvaluateUpdate, ResponsesThatAreNoDocument) {
+  const std::u16string valid = Base64(1, u"Statistic=http://s/;StableVer=0.6;MinVer=0.9;");
+  const std::u16string responses[] = {
+      u"",                                            // time-out
+      u"<html><body>502 Bad Gateway</body></html>",   // not encoded
+      u"\r\n\r\n",
+      std::u16string(kMaxUpdateDocument + 1, u'A'),
+      valid + std::u16string(kMaxUpdateDocument, u'='),  // a real document, but too long
+  };
+  for (const auto& response : responses) {
+    SCOPED_TRACE(response.size());
+    const UpdateOutcome out = EvaluateUpdate(response, kBuiltIn, kRunning, {});
+    EXPECT_FALSE(out.tooOld);
+    EXPECT_FALSE(out.announce);
+    EXPECT_EQ(out.info.Home, kBuiltIn);
+    EXPECT_EQ(out.statisticUrl, u"");
+  }
+  EXPECT_TRUE(EvaluateUpdate(valid, kBuiltIn, kRunning, {}).tooOld);
+}
+
+TEST(EvaluateUpdate, LargestDocumentIsStillRead) {
+  // 49152 plain bytes encode to exactly 64 KiB; one byte more is too long.
+  const std::u16string entries = u"StableVer=0.6;";
+  const std::u16string fits = entries + std::u16string(49152 - entries.size(), u'x');
+  const std::u16string encoded = Base64(1, fits);
+  ASSERT_EQ(encoded.size(), kMaxUpdateDocument);
+  EXPECT_TRUE(EvaluateUpdate(encoded, kBuiltIn, kRunning, {}).announce);
+  EXPECT_FALSE(Evaluate(fits + u"x").announce);
+}
+
+struct AddressCase {
+  const char* name;
+  std::u16string document;
+  std::u16string home;
+  std::u16string downUrl;
+};
+
+TEST(EvaluateUpdate, ReleaseAddressFallsBackToHome) {
+  const AddressCase cases[] = {
+      {"all given", u"Home=http://h/;StableVer=0.6;StableUrl=https://h/T.exe;", u"http://h/",
+       u"https://h/T.exe"},
+      {"no StableUrl", u"Home=http://h/;StableVer=0.6;", u"http://h/", u"http://h/"},
+      {"empty StableUrl", u"StableUrl=;Home=http://h/;StableVer=0.6;", u"http://h/",
+       u"http://h/"},
+      {"neither", u"StableVer=0.6;", kBuiltIn, kBuiltIn},
+      {"unclosed Home", u"StableVer=0.6;Home=http://h/", kBuiltIn, kBuiltIn},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateOutcome out = Evaluate(c.document);
+    EXPECT_EQ(out.info.Home, c.home);
+    EXPECT_EQ(out.info.DownUrl, c.downUrl);
+  }
+}
+
+TEST(EvaluateUpdate, StoresTheAnnouncement) {
+  const UpdateOutcome out = Evaluate(
+      u"Home=http://h/;Statistic=http://h/s.php;Feedback=http://h/f;Donate=http://h/d;"
+      u"StableVer=0.5.2;StableUrl=https://h/Tavik.exe;StableHash=CBF43926;StableTips=a/b;");
+  EXPECT_TRUE(out.announce);
+  const UpdateInfo expected{u"http://h/",          u"http://h/s.php", u"http://h/f",
+                            u"http://h/d",         u"https://h/Tavik.exe",
+                            u"CBF43926",           u"发现新版本：0.5.2\r\na\r\nb"};
+  EXPECT_EQ(out.info, expected);
+  EXPECT_EQ(out.statisticUrl, u"http://h/s.php?ver=0.5.1");
+}
+
+struct TipsCase {
+  std::u16string notesEntry;
+  std::u16string tips;
+};
+
+TEST(EvaluateUpdate, ReleaseNotes) {
+  const TipsCase cases[] = {
+      {u"StableTips=a/b;", u"发现新版本：0.6\r\na\r\nb"},
+      {u"StableTips=修复提醒/;", u"发现新版本：0.6\r\n修复提醒\r\n"},
+      {u"StableTips=;", u"发现新版本：0.6\r\n"},
+      {u"", u"发现新版本：0.6\r\n"},
+      {u"StableTips=a\r\nb;", u"发现新版本：0.6\r\nab"},
+      {u"StableTips=//", u"发现新版本：0.6\r\n"},  // unclosed
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Evaluate(u"StableVer=0.6;" + c.notesEntry).info.Tips, c.tips);
+  }
+}
+
+TEST(EvaluateUpdate, NoAnnouncementKeepsTheEarlierOne) {
+  const UpdateInfo earlier{u"old home", u"old stat", u"old fb", u"old donate",
+                           u"https://h/T.exe", u"CBF43926", u"earlier tips"};
+  const std::u16string documents[] = {u"StableVer=0.5.1;Home=http://new/;", u"", u"MinVer=1;"};
+  for (const auto& doc : documents) {
+    const UpdateOutcome out = Evaluate(doc, earlier);
+    EXPECT_EQ(out.info.DownUrl, earlier.DownUrl);
+    EXPECT_EQ(out.info.Hash, earlier.Hash);
+    EXPECT_EQ(out.info.Tips, earlier.Tips);
+    EXPECT_NE(out.info.Home, earlier.Home);   // read afresh from every document
+    EXPECT_EQ(out.info.Statistic, u"");
+  }
+}
+
+TEST(EvaluateUpdate, StatisticsVisit) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"Statistic=http://h/s;", u"http://h/s?ver=0.5.1"},
+      {u"Statistic=http://h/s;MinVer=1;", u"http://h/s?ver=0.5.1"},  // also before ending
+      {u"Statistic=;StableVer=0.6;", u""},
+      {u"StableVer=0.6;", u""},
+      {u"Statistic=http://h/s", u""},
+  };
+  for (const auto& [doc, visit] : cases) EXPECT_EQ(Evaluate(doc).statisticUrl, visit);
+}
+
+TEST(EvaluateUpdate, ReadsADocumentEncodedElsewhere) {
+  // Written by a standard Base64 encoder over GBK bytes, then case-swapped.
+  const std::u16string response =
+      u"sg9Tzt1ODhrWoI8VAc5LEgfTCgXLlZSncLn0yxrPC3rPyZ1ODhrWoI8VAc5LEgfTCgXLl3m7dqPnAw5wzxi9mc41"
+      u"o1n0ywjSzvzLCJ0WlJuUmJTtDgfIBgvvCMW9Ahr0Chm6lY9OlMv4yw1WBguVvc5LEgu7u3rHyMXLsgfZAd1dqKy0"
+      u"mZKYnJTtDgfIBgvuAxbZpDdcUABe3c/q3RI0oW==";
+  const UpdateOutcome out = EvaluateUpdate(response, kBuiltIn, kRunning, {});
+  EXPECT_TRUE(out.announce);
+  EXPECT_EQ(out.info.Home, u"http://h.example/");
+  EXPECT_EQ(out.info.DownUrl, u"https://h.example/T.exe");
+  EXPECT_EQ(out.info.Hash, u"CBF43926");
+  EXPECT_EQ(out.info.Tips, u"发现新版本：0.5.2\r\n新功能\r\n修复");
+  EXPECT_EQ(out.statisticUrl, u"http://h.example/s?ver=0.5.1");
+}
+
+TEST(BuildUpdateDocument, ReadsBackUnchanged) {
+  UpdateDocument doc;
+  doc.home = u"https://h/";
+  doc.statistic = u"https://h/s";
+  doc.minVer = u"0.5";
+  doc.stableVer = u"0.6";
+  doc.stableUrl = u"https://h/Tavik.exe";
+  doc.stableHash = u"0BF43926";
+  doc.stableTips = u"第一行\r\nsecond\nthird\rfourth";
+  std::string why;
+  const std::u16string plain = BuildUpdateDocument(doc, &why);
+  ASSERT_FALSE(plain.empty()) << why;
+  const UpdateOutcome out = EvaluateUpdate(Base64(1, plain), kBuiltIn, kRunning, {});
+  EXPECT_FALSE(out.tooOld);
+  const UpdateInfo expected{u"https://h/", u"https://h/s", u"", u"",
+                            u"https://h/Tavik.exe", u"0BF43926",
+                            u"发现新版本：0.6\r\n第一行\r\nsecond\r\nthird\r\nfourth"};
+  EXPECT_EQ(out.info, expected);
+}
+
+struct BuildCase {
+  std::u16string UpdateDocument::*field;
+  std::u16string value;
+  bool accepted;
+};
+
+TEST(BuildUpdateDocument, RefusesValuesThatWouldReadBackOtherwise) {
+  using D = UpdateDocument;
+  const BuildCase cases[] = {
+      {&D::home, u"a;b", false},
+      {&D::stableUrl, u"https://h/a;b.exe", false},
+      {&D::stableTips, u"a;b", false},
+      {&D::stableVer, u"0.6;", false},
+      {&D::home, u"https://h/?Home=", false},   // its own key ends the value early
+      {&D::home, u"x MinVer=1", false},         // a later key found inside an earlier value
+      {&D::home, u"https://h/\r\nx", false},    // CR LF pairs are removed on reading
+      {&D::stableUrl, u"https://h/?Home=", true},  // reads back: Home's entry comes first
+      {&D::stableTips, u"a\r\nb", true},         // notes turn line breaks into "/"
+      {&D::stableVer, u"", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value.size());
+    UpdateDocument doc;
+    doc.*c.field = c.value;
+    std::string why;
+    EXPECT_EQ(BuildUpdateDocument(doc, &why).empty(), !c.accepted);
+    EXPECT_EQ(why.empty(), c.accepted);
+  }
+}
+
+}  // namespace
+}  // namespace tavik

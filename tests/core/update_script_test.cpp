@@ -1,0 +1,182 @@
+#include "online/update_script.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/ansi.h"
+
+namespace tavik {
+namespace {
+
+// "echo 正在更新程序文件..." in GBK, written out so the test does not lean on ToAnsi.
+const std::string kEchoLine =
+    "echo \xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE...\r\n";
+
+std::string ExpectedScript(const std::string& quotedProgram) {
+  const std::string pause = "ping -n 2 127.0.0.1>nul\r\n";
+  return "@echo off\r\n" + kEchoLine +
+         "taskkill /f /im " + quotedProgram + "\r\n" + pause +
+         "ren " + quotedProgram + " Tavik.old\r\n" + pause +
+         "ren Tavik.tmp " + quotedProgram + "\r\n" + pause +
+         "del /f Tavik.old\r\n" + pause +
+         "start \"\" " + quotedProgram + "\r\n" +
+         "del \"%~f0\"\r\n";
+}
+
+TEST(UpdateScript, TwelveLinesByteForByte) {
+  const std::pair<std::u16string, std::string> cases[] = {
+      {u"Tavik", "\"Tavik.exe\""},
+      {u"My Tavik", "\"My Tavik.exe\""},            // blanks stay inside the quotes
+      {u"a&b", "\"a&b.exe\""},                      // "&" inside quotes starts no command
+      {u"100% ^done (1)", "\"100%% ^done (1).exe\""},  // "%" doubled, the rest literal
+      {u"%0", "\"%%0.exe\""},
+      {u"提醒", "\"\xCC\xE1\xD0\xD1.exe\""},         // GBK, as the interpreter reads it
+      {u"a.b", "\"a.b.exe\""},
+  };
+  for (const auto& [stem, quoted] : cases) {
+    SCOPED_TRACE(quoted);
+    const std::u16string script = UpdateScript(stem);
+    EXPECT_EQ(ToAnsi(script), ExpectedScript(quoted));
+    std::size_t lines = 0;
+    for (std::size_t p = script.find(u"\r\n"); p != std::u16string::npos;
+         p = script.find(u"\r\n", p + 2)) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, 12u);
+  }
+}
+
+TEST(UpdateScript, RefusesNamesItCannotWriteSafely) {
+  const std::u16string names[] = {
+      u"",
+      u"a\"&calc&\"",      // a quote would end the quoting
+      u"a\r\ncalc",        // a line break would start a new command
+      u"a|b", u"a<b", u"a>b", u"dir\\Tavik", u"a:b", u"a*", u"a?",
+      std::u16string(u"a\0b", 3),
+      u"\U0001F600",       // outside GBK: the interpreter would read another name
+      u"\u0E01",
+      std::u16string(1, u'\xD800'),  // half a surrogate pair
+  };
+  for (const auto& name : names) {
+    EXPECT_EQ(UpdateScript(name), u"") << "name of " << name.size() << " units";
+  }
+}
+
+struct AddressCase {
+  std::u16string url;
+  bool trusted;
+};
+
+TEST(ReleaseAddress, HttpsOrThisMachineOnly) {
+  const AddressCase cases[] = {
+      {u"https://tavik.example/Tavik.exe", true},
+      {u"HTTPS://tavik.example/Tavik.exe", true},
+      {u"http://127.0.0.1:8080/Tavik.exe", true},
+      {u"http://127.0.0.1/Tavik.exe", true},
+      {u"http://127.1.2.3?x", true},
+      {u"http://LocalHost:1/Tavik.exe", true},
+      {u"http://[::1]:80/Tavik.exe", true},
+      {u"http://tavik.example/Tavik.exe", false},
+      {u"http://127.0.0.1@evil.example/Tavik.exe", false},
+      {u"http://127.0.0.1:80@evil.example/Tavik.exe", false},
+      {u"http://127.0.0.1.evil.example/Tavik.exe", false},
+      {u"http://evil.example\\@127.0.0.1/Tavik.exe", false},
+      {u"http://127.0.0.1\\.evil.example/Tavik.exe", false},
+      {u"http://localhost.evil.example/Tavik.exe", false},
+      {u"http://127.0.0/Tavik.exe", false},
+      {u"http://127.0.0.256/Tavik.exe", false},
+      {u"http://127.0.0.1.1/Tavik.exe", false},
+      {u"http://128.0.0.1/Tavik.exe", false},
+      {u"http://0177.0.0.1/Tavik.exe", false},
+      {u"http://127.0.0.1:/Tavik.exe", false},
+      {u"http://127.0.0.1:80x/Tavik.exe", false},
+      {u"http://[::2]/Tavik.exe", false},
+      {u"http://[::1/Tavik.exe", false},
+      {u"ftp://tavik.example/Tavik.exe", false},
+      {u"file:///C:/Tavik.exe", false},
+      {u"\\\\server\\share\\Tavik.exe", false},
+      {u" https://tavik.example/Tavik.exe", false},
+      {u"https://", false},
+      {u"https:///Tavik.exe", false},
+      {u"http://", false},
+      {u"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsTrustedReleaseAddress(c.url), c.trusted) << "url of " << c.url.size() << " units";
+  }
+}
+
+TEST(ReleaseAddress, InstallsOnlyProgramFilesFromTrustedPlaces) {
+  const AddressCase cases[] = {
+      {u"https://h/Tavik.exe", true},
+      {u"https://h/Tavik.EXE", true},
+      {u"https://h/Tavik.Exe", true},
+      {u"http://127.0.0.1:5000/Tavik.exe", true},
+      {u"http://h/Tavik.exe", false},        // the tampering path: home page instead
+      {u"https://h/Tavik.exe?x=1", false},
+      {u"https://h/download", false},
+      {u"https://h/", false},
+      {u".exe", false},
+      {u"exe", false},
+      {u"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MayInstall(c.url), c.trusted) << "url of " << c.url.size() << " units";
+  }
+  EXPECT_TRUE(IsProgramAddress(u"http://h/Tavik.eXe"));
+  EXPECT_FALSE(IsProgramAddress(u"http://h/Tavik.exe "));
+}
+
+TEST(InstallerFiles, OneBackslashBeforeTheName) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"C:\\", u"C:\\Tavik.tmp"},
+      {u"C:\\Tools\\Tavik", u"C:\\Tools\\Tavik\\Tavik.tmp"},
+      {u"C:\\Tools\\My Apps\\", u"C:\\Tools\\My Apps\\Tavik.tmp"},
+      {u"\\\\server\\share", u"\\\\server\\share\\Tavik.tmp"},
+      {u"", u"\\Tavik.tmp"},
+  };
+  for (const auto& [folder, path] : cases) EXPECT_EQ(InProgramFolder(folder, kDownloadName), path);
+}
+
+TEST(InstallerFiles, ProgramStem) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"Tavik.exe", u"Tavik"},
+      {u"C:\\Tools\\My Tavik.EXE", u"My Tavik"},
+      {u"C:\\v1.2\\Tavik", u"Tavik"},  // a dot in the folder is no extension
+      {u"a.b.exe", u"a.b"},
+      {u"C:\\Tavik.exe", u"Tavik"},
+      {u".exe", u""},
+      {u"", u""},
+  };
+  for (const auto& [file, stem] : cases) EXPECT_EQ(ProgramStem(file), stem);
+}
+
+struct DownloadCase {
+  const char* name;
+  bool succeeded;
+  std::uintmax_t size;
+  std::u16string crc;
+  std::u16string hash;
+  bool good;
+};
+
+TEST(InstallerFiles, GoodDownload) {
+  const DownloadCase cases[] = {
+      {"matching", true, 9, u"CBF43926", u"CBF43926", true},
+      {"leading zeros", true, 3, u"001685F0", u"001685F0", true},
+      {"lower-case hash", true, 9, u"CBF43926", u"cbf43926", false},
+      {"hash without zeros", true, 3, u"001685F0", u"1685F0", false},
+      {"wrong crc", true, 9, u"CBF43926", u"CBF43927", false},
+      {"download failed", false, 9, u"CBF43926", u"CBF43926", false},
+      {"empty file", true, 0, u"00000000", u"00000000", false},
+      {"unreadable, no hash", true, 9, u"", u"", false},
+      {"no hash", true, 9, u"CBF43926", u"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GoodDownload(c.succeeded, c.size, c.crc, c.hash), c.good) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tavik
