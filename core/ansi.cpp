@@ -17,6 +17,49 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 
 bool InRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }
 
+// GB18030's four-byte sequences count through b1 0x81-0xFE, b2 0x30-0x39, b3 0x81-0xFE,
+// b4 0x30-0x39. BMP characters outside GBK take indexes below 39420 in code-point order
+// (these ranges); the planes above the BMP start at the sequence 90 30 81 30.
+struct FourByteRange {
+  char32_t first;
+  unsigned index;
+  char32_t last;
+};
+constexpr FourByteRange kBmpRanges[] = {
+#include "core/gb18030_ranges.inc"
+};
+constexpr unsigned kSupplementaryBase = 189000;  // index of 90 30 81 30
+
+std::string FourBytes(unsigned index) {
+  std::string out(4, '\0');
+  out[3] = static_cast<char>(0x30 + index % 10);
+  index /= 10;
+  out[2] = static_cast<char>(0x81 + index % 126);
+  index /= 126;
+  out[1] = static_cast<char>(0x30 + index % 10);
+  out[0] = static_cast<char>(0x81 + index / 10);
+  return out;
+}
+
+std::string EncodeFourBytes(char32_t cp) {
+  if (cp >= 0x10000 && cp <= 0x10FFFF) return FourBytes(kSupplementaryBase + (cp - 0x10000));
+  for (const auto& r : kBmpRanges)
+    if (cp >= r.first && cp <= r.last) return FourBytes(r.index + (cp - r.first));
+  return {};
+}
+
+char32_t DecodeFourBytes(std::string_view seq) {
+  const auto b = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(seq[i])); };
+  const unsigned index = (((b(0) - 0x81) * 10 + (b(1) - 0x30)) * 126 + (b(2) - 0x81)) * 10 + (b(3) - 0x30);
+  if (index >= kSupplementaryBase) {
+    const unsigned cp = 0x10000 + (index - kSupplementaryBase);
+    return cp <= 0x10FFFF ? cp : kReplacement;
+  }
+  for (const auto& r : kBmpRanges)
+    if (index >= r.index && index <= r.index + (r.last - r.first)) return r.first + (index - r.index);
+  return kReplacement;
+}
+
 }  // namespace
 
 std::string ToAnsi(std::u16string_view text) {
@@ -33,7 +76,8 @@ std::string ToAnsi(std::u16string_view text) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     }
-    const std::string bytes = detail::EncodeCodePoint(cp);
+    std::string bytes = cp < 0x10000 ? detail::EncodeGbk(static_cast<char16_t>(cp)) : std::string();
+    if (bytes.empty()) bytes = EncodeFourBytes(cp);
     out += bytes.empty() ? std::string("?") : bytes;  // only a lone surrogate ends here
   }
   return out;
@@ -56,14 +100,14 @@ std::u16string FromAnsi(std::string_view bytes) {
     } else if (InRange(static_cast<unsigned char>(bytes[i + 1]), 0x30, 0x39)) {
       if (i + 3 < bytes.size() && InRange(static_cast<unsigned char>(bytes[i + 2]), 0x81, 0xFE) &&
           InRange(static_cast<unsigned char>(bytes[i + 3]), 0x30, 0x39)) {
-        AppendUtf16(out, detail::DecodeSequence(bytes.substr(i, 4)));
+        AppendUtf16(out, DecodeFourBytes(bytes.substr(i, 4)));
         i += 4;
       } else {
         out += static_cast<char16_t>(kReplacement);
         ++i;
       }
     } else {
-      AppendUtf16(out, detail::DecodeSequence(bytes.substr(i, 2)));
+      out += detail::DecodeGbk(b, static_cast<unsigned char>(bytes[i + 1]));
       i += 2;
     }
   }

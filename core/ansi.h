@@ -19,11 +19,11 @@ std::u16string FromAnsi(std::string_view bytes);
 std::u16string Ascii(std::string_view ascii);
 
 namespace detail {
-// Platform halves (iconv on Linux, the code-page API on Windows), one code point at a time.
-// The bytes of one code point in GBK, else in GB18030; empty when neither can hold it.
-std::string EncodeCodePoint(char32_t cp);
-// The code point of one two-byte GBK or four-byte GB18030 sequence; U+FFFD when invalid.
-char32_t DecodeSequence(std::string_view seq);
+// The platform's GBK table (iconv on Linux, code page 936 on Windows), one character at a time.
+// The GBK bytes of a BMP character; empty when GBK cannot hold it.
+std::string EncodeGbk(char16_t ch);
+// The character of a two-byte GBK sequence; U+FFFD when it is not one.
+char16_t DecodeGbk(unsigned char lead, unsigned char trail);
 }  // namespace detail
 
 }  // namespace tavik

@@ -1,4 +1,4 @@
-// GBK / GB18030 through iconv, for the native build of the core.
+// The GBK table through iconv, for the native build of the core.
 #include <iconv.h>
 
 #include "core/ansi.h"
@@ -23,8 +23,7 @@ class Converter {
     char* src = const_cast<char*>(in);
     char* dst = buf;
     size_t dstLeft = sizeof buf;
-    if (iconv(cd_, &src, &inLen, &dst, &dstLeft) == static_cast<size_t>(-1) || inLen != 0)
-      return false;
+    if (iconv(cd_, &src, &inLen, &dst, &dstLeft) == static_cast<size_t>(-1) || inLen != 0) return false;
     out.assign(buf, sizeof buf - dstLeft);
     return true;
   }
@@ -35,26 +34,20 @@ class Converter {
 
 }  // namespace
 
-std::string EncodeCodePoint(char32_t cp) {
-  thread_local Converter gbk("CP936", "UTF-32LE");
-  thread_local Converter gb18030("GB18030", "UTF-32LE");
-  const char in[4] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8 & 0xFF),
-                      static_cast<char>(cp >> 16 & 0xFF), static_cast<char>(cp >> 24 & 0xFF)};
+std::string EncodeGbk(char16_t ch) {
+  thread_local Converter toGbk("CP936", "UTF-16LE");
+  const char in[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
   std::string out;
-  if (gbk.Run(in, 4, out) || gb18030.Run(in, 4, out)) return out;
+  if (toGbk.Run(in, 2, out) && !out.empty() && out.size() <= 2) return out;
   return {};
 }
 
-char32_t DecodeSequence(std::string_view seq) {
-  thread_local Converter fromGbk("UTF-32LE", "CP936");
-  thread_local Converter fromGb18030("UTF-32LE", "GB18030");
+char16_t DecodeGbk(unsigned char lead, unsigned char trail) {
+  thread_local Converter fromGbk("UTF-16LE", "CP936");
+  const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
   std::string out;
-  Converter& conv = seq.size() == 2 ? fromGbk : fromGb18030;
-  if (!conv.Run(seq.data(), seq.size(), out) || out.size() != 4) return 0xFFFD;
-  return static_cast<char32_t>(static_cast<unsigned char>(out[0]) |
-                               static_cast<unsigned char>(out[1]) << 8 |
-                               static_cast<unsigned char>(out[2]) << 16 |
-                               static_cast<unsigned char>(out[3]) << 24);
+  if (!fromGbk.Run(in, 2, out) || out.size() != 2) return u'\uFFFD';
+  return static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
 }
 
 }  // namespace tavik::detail

@@ -1,0 +1,202 @@
+#include "controls/task_row.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace tavik {
+namespace {
+
+constexpr wchar_t kClass[] = L"TavikTaskRow";
+constexpr COLORREF kNormalBack = RGB(255, 255, 255);
+constexpr COLORREF kNormalText = RGB(100, 100, 100);
+constexpr COLORREF kHotBack = RGB(200, 90, 90);
+constexpr COLORREF kHotText = RGB(255, 255, 255);
+constexpr POINT kTimeOrigin{8, 2};
+constexpr int kCycleRight = 217;  // right-aligned: the design box is x 168 ... 217
+constexpr int kCycleTop = 8;
+constexpr int kInfoLeft = 10;
+constexpr int kInfoWidth = 220;
+constexpr int kInfoHeight = 17;
+
+HFONT TimeFont() { return UiFont(L"微软雅黑", 15.75); }
+
+unsigned NextSerial() {
+  static unsigned serial = 0;
+  return ++serial;
+}
+
+bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+}  // namespace
+
+TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp)
+    : index_(index), serial_(NextSerial()), onMouseUp_(std::move(onMouseUp)) {
+  RegisterClassOnce(kClass);
+  CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, kWidth, kHeight, parent);
+  if (!hwnd()) return;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             0, 0, 0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (tooltip_) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = hwnd();
+    ti.uId = 1;
+    ti.rect = infoRect_;
+    ti.lpszText = const_cast<wchar_t*>(W(task_.info));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+  }
+  Normal();
+}
+
+void TaskRow::SetTime(const std::u16string& text) {
+  task_.time = text;
+  Paint();
+}
+
+void TaskRow::SetCycle(const std::u16string& text) {
+  task_.cycle = text;
+  Paint();
+}
+
+void TaskRow::RemInfo(const std::u16string& text) {
+  task_.info = text;
+  UpdateTooltip();
+  Paint();
+}
+
+void TaskRow::UpdateTooltip() {
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = hwnd();
+  ti.uId = 1;
+  ti.rect = infoRect_;
+  ti.lpszText = const_cast<wchar_t*>(W(task_.info));
+  SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+RECT TaskRow::TimeRect() const {
+  ScopedGetDC dc(hwnd());
+  const SIZE s = TextExtent(dc, TimeFont(), task_.time);
+  return {kTimeOrigin.x, kTimeOrigin.y, kTimeOrigin.x + s.cx, kTimeOrigin.y + s.cy};
+}
+
+RECT TaskRow::CycleRect() const {
+  ScopedGetDC dc(hwnd());
+  const SIZE s = TextExtent(dc, YaHei9(), task_.cycle);
+  return {kCycleRight - s.cx, kCycleTop, kCycleRight, kCycleTop + s.cy};
+}
+
+bool TaskRow::OverLabel(POINT p) const {
+  return Inside(TimeRect(), p) || Inside(CycleRect(), p) || Inside(infoRect_, p);
+}
+
+void TaskRow::Normal() {
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  if (r.right - r.left != kWidth || r.bottom - r.top != kHeight)
+    SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  highlighted_ = false;
+  Paint();
+}
+
+void TaskRow::Highlight() {
+  if (!leaveTimerOn_) {
+    SetTimer(hwnd(), kLeaveTimerId, 50, nullptr);
+    leaveTimerOn_ = true;
+  }
+  if (!highlighted_) {
+    highlighted_ = true;
+    Paint();
+  }
+}
+
+void TaskRow::PlaceInfo() {
+  ScopedGetDC dc(hwnd());
+  const int h = TextExtent(dc, YaHei9(), u"test").cy;
+  const int top = (20 - h) / 2 + 30;
+  infoRect_ = {kInfoLeft, top, kInfoLeft + kInfoWidth, top + kInfoHeight};
+  UpdateTooltip();
+}
+
+void TaskRow::Paint() {
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  switch (msg) {
+    case WM_SIZE:
+      Normal();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wp) PlaceInfo();
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      // Draw into memory first so a repaint never flickers.
+      HDC mem = CreateCompatibleDC(dc);
+      HBITMAP bmp = CreateCompatibleBitmap(dc, kWidth, kHeight);
+      HGDIOBJ oldBmp = SelectObject(mem, bmp);
+      const COLORREF back = highlighted_ ? kHotBack : kNormalBack;
+      FillSolid(mem, {0, 0, kWidth, kHeight}, back);
+      SetBkMode(mem, TRANSPARENT);
+      SetTextColor(mem, highlighted_ ? kHotText : kNormalText);
+      {
+        ScopedSelect f(mem, TimeFont());
+        TextOutW(mem, kTimeOrigin.x, kTimeOrigin.y, W(task_.time), static_cast<int>(task_.time.size()));
+      }
+      {
+        ScopedSelect f(mem, YaHei9());
+        RECT cycle = CycleRect();
+        DrawTextW(mem, W(task_.cycle), -1, &cycle, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+        RECT info = infoRect_;  // only the first line of the wrapped text fits
+        DrawTextW(mem, W(task_.info), -1, &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+      }
+      BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
+      SelectObject(mem, oldBmp);
+      DeleteObject(bmp);
+      DeleteDC(mem);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (!OverLabel(p)) Highlight();  // a pointer over a label does not light the row
+      return 0;
+    }
+    case WM_TIMER:
+      if (wp == kLeaveTimerId) {
+        POINT p;
+        GetCursorPos(&p);
+        if (WindowFromPoint(p) != hwnd()) {
+          KillTimer(hwnd(), kLeaveTimerId);
+          leaveTimerOn_ = false;
+          Normal();
+        }
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const short button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
+      if (onMouseUp_) onMouseUp_(*this, button);
+      return 0;
+    }
+    case WM_DESTROY:
+      if (tooltip_) DestroyWindow(tooltip_);
+      tooltip_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace tavik

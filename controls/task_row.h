@@ -1,0 +1,63 @@
+// One task in the main window's list: a white 240 x 50 strip with the time at the top left,
+// the cycle at the top right and the first line of the reminder text below. It lights up
+// under the pointer and reports every button release over it to its owner.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/task_data.h"
+#include "core/window.h"
+
+namespace tavik {
+
+class TaskRow : public Window {
+ public:
+  static constexpr int kWidth = 240;
+  static constexpr int kHeight = 50;
+  static constexpr UINT_PTR kLeaveTimerId = 1;
+
+  // button: 1 left, 2 right, 4 middle.
+  using MouseUpHandler = std::function<void(TaskRow& row, short button)>;
+
+  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp);
+
+  int index() const { return index_; }
+  unsigned serial() const { return serial_; }  // unique per row for the whole run
+
+  const std::u16string& SetTime() const { return task_.time; }
+  const std::u16string& SetCycle() const { return task_.cycle; }
+  const std::u16string& RemInfo() const { return task_.info; }
+  void SetTime(const std::u16string& text);
+  void SetCycle(const std::u16string& text);
+  void RemInfo(const std::u16string& text);
+  const Task& task() const { return task_; }
+  std::u16string GetData() const { return tavik::GetData(task_); }
+
+  bool highlighted() const { return highlighted_; }
+  RECT InfoRect() const { return infoRect_; }
+  RECT TimeRect() const;
+  RECT CycleRect() const;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  void Normal();  // size and normal colours
+  void Highlight();
+  void PlaceInfo();
+  void Paint();
+  bool OverLabel(POINT p) const;
+  void UpdateTooltip();
+
+  int index_;
+  unsigned serial_;
+  MouseUpHandler onMouseUp_;
+  Task task_{u"00:00", u"循环周期", u"提醒内容"};
+  bool highlighted_ = false;
+  bool leaveTimerOn_ = false;
+  RECT infoRect_{10, 32, 230, 49};
+  HWND tooltip_ = nullptr;
+};
+
+}  // namespace tavik

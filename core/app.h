@@ -1,0 +1,51 @@
+// Module-wide values of the program and the routines that tie the main window to Windows:
+// the data-file path, the hooked window procedure, the tray icon and the ten-minute timer.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+#include "core/timer_ticks.h"
+
+namespace tavik {
+
+class MainWindow;
+
+inline constexpr wchar_t kTitle[] = L"Tavik";
+inline constexpr wchar_t kVersion[] = L"0.5.1";
+inline constexpr UINT_PTR kBackgroundTimerId = 1;
+inline constexpr UINT kBackgroundTimerMs = 600000;  // ten minutes
+
+struct AppState {
+  std::wstring CfgPath;
+  WNDPROC PrevWndProc = nullptr;
+  TimerTicks timerTicks;
+  NOTIFYICONDATAW TrayData{};
+  MainWindow* frmMain = nullptr;
+  UINT_PTR backgroundTimer = 0;
+  // The update check of the online services; the program plugs it in at start.
+  std::function<void()> updateCheck;
+  // Hands the working set back to the system; replaceable so tests can count it.
+  std::function<void()> trimWorkingSet;
+};
+
+AppState& App();
+
+// The data file beside this program.
+std::wstring ProgramPath();
+std::wstring CfgPathOfThisProgram();
+
+// The ten-minute timer's callback (its arguments are ignored).
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+
+// Adds (0), changes (1) or deletes (2) the notification-area icon of the main window.
+void TrayIcon(short action);
+
+// The main window's hooked procedure: snaps the window to the work area's edges.
+LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+}  // namespace tavik

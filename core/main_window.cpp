@@ -1,0 +1,220 @@
+#include "core/main_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "core/ansi.h"
+#include "core/app.h"
+#include "core/delay.h"
+#include "core/file_io.h"
+#include "core/ini_file.h"
+#include "resources/resource_ids.h"
+
+namespace tavik {
+namespace {
+
+constexpr wchar_t kClass[] = L"TavikMain";
+
+// Removes the obsolete "Config" section; a missing file stays missing.
+void DeleteConfigSection(const std::wstring& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return;
+  const std::string cleaned = ReplaceSection(bytes, "Config", std::nullopt);
+  if (cleaned != bytes) WriteFileAtomic(path, cleaned);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::wstring cfgPath) : cfgPath_(std::move(cfgPath)) {
+  App().CfgPath = cfgPath_;
+  App().frmMain = this;
+}
+
+MainWindow::~MainWindow() {
+  if (IsAlive() && !unloaded_) Unload();
+  rows_.clear();
+  if (App().frmMain == this) App().frmMain = nullptr;
+}
+
+bool MainWindow::Create() {
+  icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TAVIK), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  RegisterClassOnce(kClass, 0, icon_);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+  // No frame, no title bar and no taskbar button: the tray icon is the way back to it.
+  if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, kTitle, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y, kWidth,
+                 kHeight, nullptr))
+    return false;
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  Load();
+  return true;
+}
+
+void MainWindow::Load() {
+  AppState& app = App();
+  // 1. Hook the window procedure.
+  app.PrevWndProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc)));
+  // 2. Size: left and top stay.
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // 3. Children. The template row is the first of the rows and is never shown.
+  auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
+  templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
+  rows_.push_back(std::move(templateRow));
+  // 4. Tray icon.
+  TrayIcon(0);
+  // 5. The ten-minute timer.
+  app.timerTicks = TimerTicks();
+  app.backgroundTimer = SetTimer(nullptr, kBackgroundTimerId, kBackgroundTimerMs, &TimerProc);
+  // 6. Only the "Data" section is in use.
+  DeleteConfigSection(cfgPath_);
+  // 7. The tasks are read once the window stands.
+  SetTimer(hwnd(), kPingTimerId, 1, nullptr);
+}
+
+void MainWindow::Show() {
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+}
+
+void MainWindow::Unload() {
+  if (unloaded_ || !IsAlive()) return;
+  unloaded_ = true;
+  AppState& app = App();
+  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(app.PrevWndProc));
+  Shell_NotifyIconW(NIM_DELETE, &app.TrayData);
+  for (auto& unload : unloadOthers)
+    if (unload) unload();
+  if (app.backgroundTimer) KillTimer(nullptr, app.backgroundTimer);
+  app.backgroundTimer = 0;
+  Destroy();
+}
+
+TaskRow* MainWindow::Row(int index) const {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return nullptr;
+  return rows_[static_cast<size_t>(index)].get();
+}
+
+std::vector<Task> MainWindow::Tasks() const {
+  std::vector<Task> tasks;
+  for (size_t i = 1; i < rows_.size(); ++i) tasks.push_back(rows_[i]->task());
+  return tasks;
+}
+
+bool MainWindow::RowAlive(unsigned serial) const {
+  return std::any_of(rows_.begin(), rows_.end(), [serial](const auto& r) { return r->serial() == serial; });
+}
+
+void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) {
+  if (!IsAlive() || rows_.empty()) return;
+  const int index = static_cast<int>(rows_.size());
+  auto created = std::make_unique<TaskRow>(hwnd(), index, [this](TaskRow& row, short button) {
+    if (onRowMouseUp) onRowMouseUp(row, button);
+  });
+  TaskRow* row = created.get();
+  const unsigned serial = row->serial();
+  row->SetTime(time);
+  row->RemInfo(tips);
+  row->SetCycle(cycle);
+  const RECT above = rows_.back()->Bounds();
+  const int top = above.bottom;
+  rows_.push_back(std::move(created));
+  SetWindowPos(row->hwnd(), HWND_TOP, kSlideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+
+  // Slide in from the right. Other events run between the steps; the slide keeps to its own
+  // row and stops if that row is removed meanwhile.
+  int left = kSlideStart;
+  do {
+    row->MoveTo(left - kSlideStep, top);
+    Delay(kSlideDelayMs);
+    if (!RowAlive(serial)) return;
+    left = row->Bounds().left;
+  } while (left >= 9);
+  row->MoveTo(1, top);
+}
+
+void MainWindow::EditItem(short id, const std::u16string& time, const std::u16string& cycle,
+                          const std::u16string& tips) {
+  TaskRow* row = id > 0 ? Row(id) : nullptr;
+  if (!row) return;
+  row->SetTime(time);
+  row->RemInfo(tips);
+  row->SetCycle(cycle);
+}
+
+void MainWindow::RemoveLastRow() {
+  if (rows_.size() > 1) rows_.pop_back();
+}
+
+bool MainWindow::SaveData() {
+  std::string old;
+  if (!ReadWholeFile(cfgPath_, old) && GetFileAttributesW(cfgPath_.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return false;  // there is a file we cannot read: never replace what we could not keep
+  const std::string value = ToAnsi(SerializeTasks(Tasks()));
+  return WriteFileAtomic(cfgPath_, WithDataValue(old, value));
+}
+
+void MainWindow::LoadData() {
+  std::string bytes;
+  ReadWholeFile(cfgPath_, bytes);  // no file: an empty list
+  for (const DataLine& line : ReadDataLines(bytes)) {
+    for (const Task& task : line) {
+      if (HighestIndex() > 4) break;  // the rest of this line is dropped
+      AddItem(task.time, task.cycle, task.info);
+      if (!IsAlive()) return;
+    }
+  }
+  loadDone_ = true;
+}
+
+void MainWindow::OnTrayMouse(int mouseMessage) {
+  if (mouseMessage != WM_LBUTTONUP) return;
+  if (IsWindowVisible(hwnd())) {
+    ShowWindow(hwnd(), SW_HIDE);
+  } else {
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+  }
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
+    TrayIcon(0);  // the notification area was rebuilt (Explorer restarted)
+    return 0;
+  }
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      FillSolid(reinterpret_cast<HDC>(wp), r, kBackColor);
+      return 1;
+    }
+    case WM_TIMER:
+      if (wp == kPingTimerId) {
+        KillTimer(hwnd(), kPingTimerId);
+        if (!loadStarted_) {  // timer events during the slides must not start it again
+          loadStarted_ = true;
+          LoadData();
+        }
+        return 0;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      // The tray icon's callback: its mouse message stands where X would.
+      OnTrayMouse(GET_X_LPARAM(lp));
+      return 0;
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      if (quitOnDestroy) PostQuitMessage(0);
+      break;
+    default:
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace tavik

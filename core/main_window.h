@@ -1,0 +1,80 @@
+// The main window: the clock face, the task rows, the new-task button and the message bar.
+// It lives for the whole run; closing it ends the program.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/task_row.h"
+#include "core/task_data.h"
+#include "core/window.h"
+
+namespace tavik {
+
+class MainWindow : public Window {
+ public:
+  static constexpr int kWidth = 242;   // 3630 x 5865 twips
+  static constexpr int kHeight = 391;
+  static constexpr COLORREF kBackColor = RGB(165, 55, 55);
+  static constexpr POINT kNewButtonPos{1, 100};
+  static constexpr int kTemplateRowOffset = -10;  // the template row sits 10 px above the button
+  static constexpr UINT_PTR kPingTimerId = 2;
+  static constexpr int kSlideStart = 240;
+  static constexpr int kSlideStep = 15;
+  static constexpr short kSlideDelayMs = 15;
+
+  explicit MainWindow(std::wstring cfgPath);
+  ~MainWindow() override;
+
+  // Creates the window centred on the screen and runs the load; then show it.
+  bool Create();
+  void Show();
+  // Ends the program: hook removed, tray icon deleted, the other windows closed.
+  void Unload();
+
+  // Task rows: index 0 is the hidden template, tasks are 1 .. HighestIndex().
+  int HighestIndex() const { return static_cast<int>(rows_.size()) - 1; }
+  TaskRow* Row(int index) const;
+  std::vector<Task> Tasks() const;
+
+  void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
+  void EditItem(short id, const std::u16string& time, const std::u16string& cycle,
+                const std::u16string& tips);
+  // Removes the last row (its texts must have been moved up by the caller).
+  void RemoveLastRow();
+  // Writes every task to the data file; false when the file could not be written (the old
+  // file is then still whole).
+  bool SaveData();
+
+  const std::wstring& cfgPath() const { return cfgPath_; }
+  HICON icon() const { return icon_; }
+  bool loadDone() const { return loadDone_; }
+
+  // Mouse releases over task rows (the item menu lives elsewhere).
+  std::function<void(TaskRow& row, short button)> onRowMouseUp;
+  // Windows that must close with the main window.
+  std::vector<std::function<void()>> unloadOthers;
+  // The program ends when the window is gone (tests keep their own message loop).
+  bool quitOnDestroy = true;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  void Load();
+  void LoadData();  // the one-shot read of the data file
+  void OnTrayMouse(int mouseMessage);
+  bool RowAlive(unsigned serial) const;
+
+  std::wstring cfgPath_;
+  HICON icon_ = nullptr;
+  std::vector<std::unique_ptr<TaskRow>> rows_;
+  bool loadStarted_ = false;
+  bool loadDone_ = false;
+  bool unloaded_ = false;
+  UINT taskbarCreated_ = 0;
+};
+
+}  // namespace tavik

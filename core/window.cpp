@@ -1,0 +1,141 @@
+#include "core/window.h"
+
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace tavik {
+
+Window::~Window() { Destroy(); }
+
+void Window::Destroy() {
+  if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+  hwnd_ = nullptr;
+}
+
+RECT Window::Bounds() const {
+  RECT r{};
+  if (!hwnd_) return r;
+  GetWindowRect(hwnd_, &r);
+  if (HWND parent = GetParent(hwnd_); parent && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void Window::MoveTo(int x, int y) {
+  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::RegisterClassOnce(const wchar_t* name, UINT style, HICON icon) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(inst, name, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = &Window::Proc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = icon;
+  wc.hIconSm = icon;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
+bool Window::CreateWnd(DWORD exStyle, const wchar_t* cls, const wchar_t* title, DWORD style, int x,
+                       int y, int w, int h, HWND parent) {
+  CreateWindowExW(exStyle, cls, title, style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr),
+                  this);
+  return hwnd_ != nullptr;
+}
+
+LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  const LRESULT result = self->OnMessage(msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->OnDestroyed();
+  }
+  return result;
+}
+
+Surface::~Surface() {
+  if (dc_) {
+    SelectObject(dc_, oldBitmap_);
+    DeleteDC(dc_);
+  }
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+void Surface::Resize(HWND hwnd, int w, int h) {
+  if (dc_ && w == w_ && h == h_) return;
+  ScopedGetDC screen(hwnd);
+  if (!dc_) {
+    dc_ = CreateCompatibleDC(screen);
+    SetBkMode(dc_, TRANSPARENT);
+  }
+  HBITMAP fresh = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
+  HGDIOBJ previous = SelectObject(dc_, fresh);
+  if (!oldBitmap_) oldBitmap_ = previous;
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = fresh;
+  w_ = w;
+  h_ = h;
+}
+
+void Surface::Paint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc_) BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
+  EndPaint(hwnd, &ps);
+}
+
+HFONT UiFont(const wchar_t* face, double points, int weight) {
+  static std::map<std::tuple<std::wstring, double, int>, HFONT> fonts;  // live for the whole run
+  auto key = std::make_tuple(std::wstring(face), points, weight);
+  auto it = fonts.find(key);
+  if (it != fonts.end()) return it->second;
+  const int height = -static_cast<int>(std::lround(points * 96.0 / 72.0));
+  HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, face);
+  fonts.emplace(key, font);
+  return font;
+}
+
+HFONT YaHei9() { return UiFont(L"微软雅黑", 9); }
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  const COLORREF old = SetBkColor(dc, color);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+  SetBkColor(dc, old);
+}
+
+void FrameRect1(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+  FillSolid(dc, {left, top, right + 1, top + 1}, color);
+  FillSolid(dc, {left, bottom, right + 1, bottom + 1}, color);
+  FillSolid(dc, {left, top, left + 1, bottom + 1}, color);
+  FillSolid(dc, {right, top, right + 1, bottom + 1}, color);
+}
+
+SIZE TextExtent(HDC dc, HFONT font, const std::u16string& text) {
+  ScopedSelect sel(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, W(text), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+}  // namespace tavik

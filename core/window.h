@@ -1,0 +1,125 @@
+// A small base for our windows and controls, and RAII wrappers for GDI and handles.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tavik {
+
+// Text of the core (UTF-16) at the Win32 boundary, and back.
+inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline std::u16string U16(const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : std::u16string(); }
+inline std::u16string U16(const std::wstring& s) { return U16(s.c_str()); }
+inline std::wstring Wide(const std::u16string& s) { return std::wstring(W(s)); }
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const { return hwnd_; }
+  bool IsAlive() const { return hwnd_ != nullptr; }
+  void Destroy();
+
+  // Position in the parent's client coordinates (screen coordinates for top-level windows).
+  RECT Bounds() const;
+  void MoveTo(int x, int y);
+
+ protected:
+  // Registers the class once (background painted by the window itself).
+  static void RegisterClassOnce(const wchar_t* name, UINT style = 0, HICON icon = nullptr);
+  bool CreateWnd(DWORD exStyle, const wchar_t* cls, const wchar_t* title, DWORD style, int x, int y,
+                 int w, int h, HWND parent);
+
+  // Every message of the window; no exception may leave it.
+  virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  // After WM_NCDESTROY: the window is gone, the object may stay.
+  virtual void OnDestroyed() noexcept {}
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND hwnd_ = nullptr;
+};
+
+// GDI object owned for its scope.
+template <typename T>
+class GdiObject {
+ public:
+  explicit GdiObject(T h = nullptr) : h_(h) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+  GdiObject& operator=(GdiObject&& o) noexcept {
+    if (this != &o) {
+      Reset(o.h_);
+      o.h_ = nullptr;
+    }
+    return *this;
+  }
+  void Reset(T h = nullptr) {
+    if (h_) DeleteObject(h_);
+    h_ = h;
+  }
+  T get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  T h_;
+};
+
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ~ScopedSelect() { SelectObject(dc_, old_); }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+class ScopedGetDC {
+ public:
+  explicit ScopedGetDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~ScopedGetDC() { ReleaseDC(hwnd_, dc_); }
+  ScopedGetDC(const ScopedGetDC&) = delete;
+  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// A retained drawing surface: what is drawn stays until drawn over, and WM_PAINT just copies it.
+class Surface {
+ public:
+  Surface() = default;
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+  ~Surface();
+  void Resize(HWND hwnd, int w, int h);
+  HDC dc() const { return dc_; }
+  int width() const { return w_; }
+  int height() const { return h_; }
+  void Paint(HWND hwnd);  // answers WM_PAINT
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  int w_ = 0, h_ = 0;
+};
+
+// The program's fonts, made once. Sizes in points at 96 dpi.
+HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);
+HFONT YaHei9();
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color);
+void FrameRect1(HDC dc, int left, int top, int right, int bottom, COLORREF color);
+SIZE TextExtent(HDC dc, HFONT font, const std::u16string& text);
+
+}  // namespace tavik

@@ -1,0 +1,70 @@
+# Sourced by the scripts that run Windows code: wine's environment for one build directory.
+# Usage: source scripts/wine-env.sh <build dir>
+
+tavik_build_dir=$(cd "$1" && pwd)
+export WINEPREFIX="$tavik_build_dir/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv=d"
+export LANG=zh_CN.UTF-8
+export LC_ALL=zh_CN.UTF-8
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+
+# Creates the prefix once: Chinese and Latin fonts mapped, no window manager expected.
+tavik_wine_prefix() {
+  [ -f "$WINEPREFIX/.tavik-ready" ] && return 0
+  (
+    flock 9
+    [ -f "$WINEPREFIX/.tavik-ready" ] && exit 0
+    rm -rf "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    local reg="$WINEPREFIX/tavik.reg"
+    {
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+      printf '"微软雅黑"="WenQuanYi Micro Hei"\r\n'
+      printf '"Microsoft YaHei"="WenQuanYi Micro Hei"\r\n'
+      printf '"Arial"="WenQuanYi Micro Hei"\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
+      printf '"Managed"="N"\r\n'
+      printf '"Decorated"="N"\r\n\r\n'
+    } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
+    "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.tavik-ready"
+  ) 9>"$tavik_build_dir/.wineprefix.lock"
+}
+
+winepath_of() { echo "Z:${1//\//\\}"; }
+
+# A persistent server with wine's services already up, so each program starts in ~0.1 s.
+tavik_wine_start() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  "$WINESERVER" -p
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+tavik_wine_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+# Reuses $DISPLAY, or starts a virtual one (stopped by tavik_display_stop).
+tavik_display() {
+  tavik_xvfb_pid=""
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  tavik_xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+tavik_display_stop() {
+  if [ -n "${tavik_xvfb_pid:-}" ]; then kill "$tavik_xvfb_pid" 2>/dev/null || true; fi
+}
