@@ -25,10 +25,9 @@ TEST(ClockText, TwoDigitsColonTwoDigits) {
     std::u16string time, second;
   };
   const Row rows[] = {
-      {0, 0, 0, u"00:00", u":00"},    // midnight
-      {8, 5, 7, u"08:05", u":07"},    // single digits get their zero
-      {23, 59, 59, u"23:59", u":59"},
-      {12, 30, 9, u"12:30", u":09"},
+      {0, 0, 0, u"00:00", u":00"},  // midnight
+      {8, 5, 7, u"08:05", u":07"},  // single digits get their zero
+      {23, 59, 59, u"23:59", u":59"},  {12, 30, 9, u"12:30", u":09"},
       {-1, 100, -5, u"00:00", u":00"},  // broken fields: still five characters, never garbage
   };
   for (const Row& r : rows) {
@@ -47,10 +46,10 @@ TEST(ClockText, DateWithLocaleNameAndSeparator) {
   const std::u16string longName(100, u'x');
   const Row rows[] = {
       {12, 9, u"星期三", u"/", u"星期三 12/09"},
-      {1, 2, u"Montag", u".", u"Montag 01.02"},       // a locale with its own separator
-      {3, 4, u"lundi", u"-/-/", u"lundi 03-/-04"},     // separator cut to three characters
-      {5, 6, u"", u"", u" 0506"},                      // nothing from the locale
-      {0, 32, u"Sunday", u"/", u"Sunday 00/32"},       // fields as given, two digits each
+      {1, 2, u"Montag", u".", u"Montag 01.02"},     // a locale with its own separator
+      {3, 4, u"lundi", u"-/-/", u"lundi 03-/-04"},  // separator cut to three characters
+      {5, 6, u"", u"", u" 0506"},                   // nothing from the locale
+      {0, 32, u"Sunday", u"/", u"Sunday 00/32"},    // fields as given, two digits each
       {7, 8, longName, u"/", longName.substr(0, kMaxWeekdayName) + u" 07/08"},
   };
   for (const Row& r : rows) {
@@ -67,7 +66,8 @@ TEST(ClockText, WeekdayNumbers) {
     std::u16string name;
   };
   const Row rows[] = {
-      {0, 7, u""}, {1, 1, u"星期一"}, {6, 6, u"星期六"}, {7, 0, u"星期日"}, {-1, 0, u""}, {8, 0, u""},
+      {0, 7, u""},       {1, 1, u"星期一"}, {6, 6, u"星期六"},
+      {7, 0, u"星期日"}, {-1, 0, u""},      {8, 0, u""},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(WeekdayFromSunday0(r.in), r.fromSunday0) << r.in;
@@ -81,8 +81,8 @@ TEST(ClockText, RecognisesOnlyValidClockTexts) {
     bool valid;
   };
   const Row rows[] = {
-      {u"00:00", true},  {u"23:59", true},  {u"24:00", false},        {u"12:60", false},
-      {u"8:30", false},  {u"08.30", false}, {u"08:30 (已完成)", false}, {u"", false},
+      {u"00:00", true},  {u"23:59", true},      {u"24:00", false},          {u"12:60", false},
+      {u"8:30", false},  {u"08.30", false},     {u"08:30 (已完成)", false}, {u"", false},
       {u"ab:cd", false}, {u"０８:３０", false}, {u"-1:00", false},  // full-width digits, sign
   };
   for (const Row& r : rows) {

@@ -13,7 +13,7 @@ namespace {
 
 std::string Resource(const std::string& name) {
   std::string root = __FILE__;
-  root.resize(root.rfind("tests") );
+  root.resize(root.rfind("tests"));
   std::ifstream in(root + "resources/" + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
@@ -21,7 +21,9 @@ std::string Resource(const std::string& name) {
 unsigned U16(const std::string& b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
 }
-std::uint32_t U32(const std::string& b, std::size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
+std::uint32_t U32(const std::string& b, std::size_t at) {
+  return U16(b, at) | U16(b, at + 2) << 16;
+}
 
 struct Rgb {
   int r, g, b;
@@ -31,7 +33,8 @@ struct Rgb {
 // Pixel of a bottom-up 24-bit BMP, row 0 at the top.
 Rgb Pixel(const std::string& bmp, int x, int y) {
   const int w = static_cast<int>(U32(bmp, 18)), h = static_cast<int>(U32(bmp, 22));
-  const std::size_t at = U32(bmp, 10) + static_cast<std::size_t>(h - 1 - y) * ((w * 3 + 3) & ~3) + x * 3;
+  const std::size_t at =
+      U32(bmp, 10) + static_cast<std::size_t>(h - 1 - y) * ((w * 3 + 3) & ~3) + x * 3;
   return {static_cast<unsigned char>(bmp[at + 2]), static_cast<unsigned char>(bmp[at + 1]),
           static_cast<unsigned char>(bmp[at])};
 }
@@ -42,8 +45,8 @@ TEST(Resources, AlertSoundIsTheLoopTheyExpect) {
   EXPECT_EQ(wav.substr(0, 4), "RIFF");
   EXPECT_EQ(U32(wav, 4), wav.size() - 8);
   EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
-  EXPECT_EQ(U16(wav, 20), 1u);       // PCM
-  EXPECT_EQ(U16(wav, 22), 1u);       // mono
+  EXPECT_EQ(U16(wav, 20), 1u);  // PCM
+  EXPECT_EQ(U16(wav, 22), 1u);  // mono
   EXPECT_EQ(U32(wav, 24), 44100u);
   EXPECT_EQ(U16(wav, 34), 16u);
   EXPECT_EQ(wav.substr(36, 4), "data");
@@ -60,8 +63,8 @@ TEST(Resources, AlertSoundIsTheLoopTheyExpect) {
     if (std::abs(static_cast<std::int16_t>(U16(wav, 44 + 2 * i))) > peak * 9 / 10) ++atPeak;
   }
   EXPECT_NEAR(20 * std::log10(peak / 32768.0), -3.0, 0.5);
-  EXPECT_LT(atPeak, static_cast<int>(n) / 100);          // a decaying tone, not a square wave
-  EXPECT_EQ(U16(wav, 44), 0u);                            // starts from silence ...
+  EXPECT_LT(atPeak, static_cast<int>(n) / 100);            // a decaying tone, not a square wave
+  EXPECT_EQ(U16(wav, 44), 0u);                             // starts from silence ...
   EXPECT_LT(lastSound, static_cast<int>(n) - 44100 / 20);  // ... and ends in it: no click
 }
 
@@ -122,10 +125,11 @@ TEST(Resources, IconHasBothSizesWithMasks) {
     for (unsigned y = 0; y < size; ++y) {
       for (unsigned x = 0; x < size; ++x) {
         const std::size_t px = at + 40 + (y * size + x) * 4;
-        const Rgb c{static_cast<unsigned char>(ico[px + 2]), static_cast<unsigned char>(ico[px + 1]),
-                    static_cast<unsigned char>(ico[px])};
+        const Rgb c{static_cast<unsigned char>(ico[px + 2]),
+                    static_cast<unsigned char>(ico[px + 1]), static_cast<unsigned char>(ico[px])};
         const bool clear = ico[px + 3] == 0;
-        const bool masked = (ico[at + 40 + size * size * 4 + y * 4 + x / 8] & (0x80 >> (x % 8))) != 0;
+        const bool masked =
+            (ico[at + 40 + size * size * 4 + y * 4 + x / 8] & (0x80 >> (x % 8))) != 0;
         EXPECT_EQ(masked, clear) << size << ": " << x << "," << y;
         red += c == (Rgb{165, 55, 55});
         white += c == (Rgb{255, 255, 255});
