@@ -73,6 +73,10 @@ TEST(Crc32, StreamsAndFiles) {
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
   }
   EXPECT_EQ(FileCrc32(file), u"94D2F137");
+  // A name outside the system's code page must open too (the wide path on Windows).
+  const std::filesystem::path chinese = dir / std::filesystem::u8path("新版本 Tavik.exe");
+  std::filesystem::copy_file(file, chinese);
+  EXPECT_EQ(FileCrc32(chinese), u"94D2F137");
 
   const std::filesystem::path empty = dir / "empty.bin";
   std::ofstream(empty, std::ios::binary | std::ios::trunc).close();
