@@ -1,0 +1,223 @@
+// The main window for real: start-up, the one-shot load, row places, saving, shutdown.
+#include "core/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "core/ansi.h"
+#include "core/app.h"
+#include "core/ini_file.h"
+#include "tests/win/test_util.h"
+
+namespace tavik {
+namespace {
+
+using test::FileExists;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+std::string Records(std::initializer_list<Task> tasks) { return ToAnsi(SerializeTasks(tasks)); }
+
+Task Numbered(int n) {
+  const std::u16string digits = Ascii(std::to_string(n));
+  return {u"0" + digits + u":00", u"不循环", u"任务" + digits};
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& cfgBytes, bool writeFile = true) {
+    if (writeFile) WriteFileBytes(cfg(), cfgBytes);
+    main_ = std::make_unique<MainWindow>(cfg());
+    main_->quitOnDestroy = false;
+    ASSERT_TRUE(main_->Create());
+    main_->Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
+  }
+  void TearDown() override {
+    main_.reset();
+    test::PumpMessages();
+  }
+  std::wstring cfg() const { return dir_.File(L"Tavik.cfg"); }
+
+  test::TempDir dir_;
+  std::unique_ptr<MainWindow> main_;
+};
+
+TEST_F(MainWindowTest, StartsFramelessAtItsSizeWithTheTemplateRowHidden) {
+  Start("", /*writeFile=*/false);
+  RECT r;
+  GetWindowRect(main_->hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, MainWindow::kWidth);
+  EXPECT_EQ(r.bottom - r.top, MainWindow::kHeight);
+  EXPECT_EQ(GetWindowLongW(main_->hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+  EXPECT_TRUE(GetWindowLongW(main_->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);  // no taskbar button
+  wchar_t title[32];
+  GetWindowTextW(main_->hwnd(), title, 32);
+  EXPECT_STREQ(title, L"Tavik");
+  EXPECT_EQ(main_->HighestIndex(), 0);
+  const RECT t = main_->Row(0)->Bounds();
+  EXPECT_EQ(t.left, 1);
+  EXPECT_EQ(t.top, 90);
+  EXPECT_FALSE(IsWindowVisible(main_->Row(0)->hwnd()));
+  EXPECT_FALSE(FileExists(cfg()));  // a missing file is not created by the start
+}
+
+TEST_F(MainWindowTest, SevenStoredTasksGiveFiveRowsInPlaceAndFiveSaved) {
+  Start("[Data]\r\nData=" +
+        Records({Numbered(1), Numbered(2), Numbered(3), Numbered(4), Numbered(5), Numbered(6), Numbered(7)}) +
+        "\r\n");
+  ASSERT_EQ(main_->HighestIndex(), 5);
+  for (int i = 1; i <= 5; ++i) {
+    const RECT r = main_->Row(i)->Bounds();
+    EXPECT_EQ(r.left, 1) << i;
+    EXPECT_EQ(r.top, 90 + 50 * i) << i;  // 140, 190, 240, 290, 340
+    EXPECT_EQ(r.right - r.left, 240);
+    EXPECT_EQ(r.bottom - r.top, 50);
+    EXPECT_TRUE(IsWindowVisible(main_->Row(i)->hwnd()));
+    EXPECT_EQ(main_->Row(i)->task(), Numbered(i));
+  }
+  ASSERT_TRUE(main_->SaveData());
+  EXPECT_EQ(ReadFileBytes(cfg()),
+            "[Data]\r\nData=" + Records({Numbered(1), Numbered(2), Numbered(3), Numbered(4), Numbered(5)}) + "\r\n");
+}
+
+TEST_F(MainWindowTest, LoadingThenSavingKeepsTheFileByteForByteAndOtherSections) {
+  const std::string file = "[Other]\r\nkey=value\r\n[Data]\r\nData=" +
+                           Records({{u"08:30 (已完成)", u"周135", u"a;b,c"}, {u"23:55", u"周7", u"\U0001F600 表情"}}) +
+                           "\r\n[Tail]\r\nx=1\r\n";
+  Start(file);
+  ASSERT_EQ(main_->HighestIndex(), 2);
+  EXPECT_EQ(main_->Row(1)->RemInfo(), u"a;b,c");
+  ASSERT_TRUE(main_->SaveData());
+  EXPECT_EQ(ReadFileBytes(cfg()), file);
+}
+
+TEST_F(MainWindowTest, ConfigSectionIsRemovedAtStartAndDataKept) {
+  const std::string data = "[Data]\r\nData=" + Records({Numbered(1)}) + "\r\n";
+  Start("[Config]\r\nAutoRun=1\r\n" + data);
+  EXPECT_EQ(ReadFileBytes(cfg()), data);
+}
+
+TEST_F(MainWindowTest, AddEditAndSaveWriteTheWorkedExample) {
+  Start("", false);
+  main_->AddItem(u"07:00", u"周1", u"x");
+  main_->EditItem(1, u"08:30", u"不循环", u"abc");
+  ASSERT_TRUE(main_->SaveData());
+  EXPECT_EQ(ReadFileBytes(cfg()), "[Data]\r\nData=mdG6mZa7SRVrRBU3o2fIyW==,\r\n");
+}
+
+TEST_F(MainWindowTest, AFailedSaveLeavesThePreviousFileWhole) {
+  const std::string old = "[Data]\r\nData=" + Records({Numbered(1), Numbered(2)}) + "\r\n";
+  Start(old);
+  main_->EditItem(1, u"09:00", u"不循环", u"changed");
+
+  // The temporary file cannot be created: a folder stands in its place.
+  ASSERT_TRUE(CreateDirectoryW((cfg() + L".new").c_str(), nullptr));
+  EXPECT_FALSE(main_->SaveData());
+  EXPECT_EQ(ReadFileBytes(cfg()), old);
+  RemoveDirectoryW((cfg() + L".new").c_str());
+
+  // The data file itself is held open without sharing: the swap fails.
+  HANDLE held = CreateFileW(cfg().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(main_->SaveData());
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes(cfg()), old);
+  EXPECT_FALSE(FileExists(cfg() + L".new"));
+
+  EXPECT_TRUE(main_->SaveData());
+  EXPECT_NE(ReadFileBytes(cfg()), old);
+}
+
+TEST_F(MainWindowTest, LoadRunsOnceEvenWhenPingFiresAgainDuringTheSlides) {
+  Start("[Data]\r\nData=" + Records({Numbered(1), Numbered(2)}) + "\r\n");
+  SendMessageW(main_->hwnd(), WM_TIMER, MainWindow::kPingTimerId, 0);
+  test::PumpMessages();
+  EXPECT_EQ(main_->HighestIndex(), 2);
+}
+
+TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
+  Start("", false);
+  main_->AddItem(u"08:00", u"不循环", u"first");
+  // While the second row slides, a nested add runs inside its Delay (as a click could).
+  bool nested = false;
+  main_->onRowMouseUp = nullptr;
+  SetTimer(main_->hwnd(), 77, 1, nullptr);
+  const UINT_PTR hook = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    App().frmMain->AddItem(u"10:00", u"不循环", u"third");
+  });
+  (void)hook;
+  (void)nested;
+  main_->AddItem(u"09:00", u"不循环", u"second");
+  ASSERT_EQ(main_->HighestIndex(), 3);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(main_->Row(i)->Bounds().left, 1) << i;
+    EXPECT_EQ(main_->Row(i)->Bounds().top, 90 + 50 * i) << i;
+  }
+}
+
+TEST_F(MainWindowTest, ARowRemovedWhileSlidingEndsItsSlide) {
+  Start("", false);
+  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    App().frmMain->RemoveLastRow();
+  });
+  main_->AddItem(u"09:00", u"不循环", u"gone");
+  EXPECT_EQ(main_->HighestIndex(), 0);
+}
+
+TEST(TimerProc, UpdateCheckAtTenMinutesThenEveryThreeHoursAndTrimEveryTwenty) {
+  AppState& app = App();
+  app.timerTicks = TimerTicks();
+  int checks = 0, trims = 0;
+  std::vector<int> checkTicks;
+  app.updateCheck = [&] { ++checks; };
+  app.trimWorkingSet = [&] { ++trims; };
+  for (int tick = 1; tick <= 40; ++tick) {
+    const int before = checks;
+    TimerProc(nullptr, WM_TIMER, kBackgroundTimerId, 0);
+    if (checks != before) checkTicks.push_back(tick);
+  }
+  EXPECT_EQ(checkTicks, (std::vector<int>{1, 19, 37}));
+  EXPECT_EQ(trims, 20);
+  app.updateCheck = nullptr;
+  app.trimWorkingSet = nullptr;
+}
+
+TEST_F(MainWindowTest, TrayLeftButtonUpTogglesTheWindowAndNothingElseDoes) {
+  Start("", false);
+  const HWND w = main_->hwnd();
+  for (UINT other : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN}) {
+    SendMessageW(w, WM_MOUSEMOVE, 0, other);
+    EXPECT_TRUE(IsWindowVisible(w)) << other;
+  }
+  SendMessageW(w, WM_MOUSEMOVE, 0, WM_LBUTTONUP);
+  EXPECT_FALSE(IsWindowVisible(w));
+  SendMessageW(w, WM_MOUSEMOVE, 0, WM_RBUTTONUP);
+  EXPECT_FALSE(IsWindowVisible(w));
+  SendMessageW(w, WM_MOUSEMOVE, 0, WM_LBUTTONUP);
+  EXPECT_TRUE(IsWindowVisible(w));
+}
+
+TEST_F(MainWindowTest, TrayTipAndIconAreSet) {
+  Start("", false);
+  const NOTIFYICONDATAW& d = App().TrayData;
+  EXPECT_STREQ(d.szTip, L"Tavik 0.5.1");
+  EXPECT_EQ(d.uCallbackMessage, static_cast<UINT>(WM_MOUSEMOVE));
+  EXPECT_EQ(d.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(d.hWnd, main_->hwnd());
+  EXPECT_NE(d.hIcon, nullptr);
+}
+
+TEST_F(MainWindowTest, ClosingUnloadsTheOtherWindowsAndRestoresTheProcedure) {
+  Start("", false);
+  int unloaded = 0;
+  main_->unloadOthers.push_back([&] { ++unloaded; });
+  main_->unloadOthers.push_back([&] { ++unloaded; });
+  SendMessageW(main_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(unloaded, 2);
+  EXPECT_FALSE(main_->IsAlive());
+}
+
+}  // namespace
+}  // namespace tavik
