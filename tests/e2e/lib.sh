@@ -1,0 +1,33 @@
+# Shared by the end-to-end scripts: a private copy of the program in a fresh folder, started
+# under wine on the display the test run provides.
+# Usage: source lib.sh <Tavik.exe> <source dir>
+set -euo pipefail
+e2e_exe=$1
+e2e_src=$2
+e2e_build=$(cd "$(dirname "$e2e_exe")" && pwd)
+source "$e2e_src/scripts/wine-env.sh" "$e2e_build"
+tavik_wine_prefix
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  echo "no display" >&2
+  exit 77
+fi
+e2e_dir=$(mktemp -d "$e2e_build/e2e.XXXXXX")
+cp "$e2e_exe" "$e2e_dir/Tavik.exe"
+e2e_pid=""
+
+e2e_cleanup() {
+  if [ -n "$e2e_pid" ]; then kill "$e2e_pid" 2>/dev/null || true; fi
+  # End only our own copy of the program.
+  for w in $(xdotool search --name '^Tavik$' 2>/dev/null); do xdotool windowkill "$w" 2>/dev/null || true; done
+  rm -rf "$e2e_dir"
+}
+trap e2e_cleanup EXIT
+
+# Starts the copy (extra environment may be given, e.g. FAKETIME=...) and waits for its window.
+e2e_start() {
+  (cd "$e2e_dir" && env "$@" "$WINE" Tavik.exe >/dev/null 2>&1) &
+  e2e_pid=$!
+  e2e_main=$(xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
+}
+
+e2e_shot() { import -window root "$1"; }
