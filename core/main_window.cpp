@@ -9,6 +9,9 @@
 #include "core/delay.h"
 #include "core/file_io.h"
 #include "core/ini_file.h"
+#include "controls/new_button.h"
+#include "editing/item_menu.h"
+#include "editing/new_task_dialog.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -63,6 +66,10 @@ void MainWindow::Load() {
   auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
   templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
   rows_.push_back(std::move(templateRow));
+  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return HighestIndex(); });
+  SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
+  unloadOthers.push_back([] { frmNew().Unload(); });
   // 4. Tray icon.
   TrayIcon(0);
   // 5. The ten-minute timer.

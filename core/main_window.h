@@ -13,6 +13,8 @@
 
 namespace tavik {
 
+class NewButton;
+
 class MainWindow : public Window {
  public:
   static constexpr int kWidth = 242;   // 3630 x 5865 twips
@@ -38,6 +40,7 @@ class MainWindow : public Window {
   int HighestIndex() const { return static_cast<int>(rows_.size()) - 1; }
   TaskRow* Row(int index) const;
   std::vector<Task> Tasks() const;
+  NewButton* btnNew() const { return btnNew_.get(); }
 
   void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
   void EditItem(short id, const std::u16string& time, const std::u16string& cycle,
@@ -54,6 +57,8 @@ class MainWindow : public Window {
 
   // Mouse releases over task rows (the item menu lives elsewhere).
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
+  // The row on which the item menu was last opened.
+  short actID = 0;
   // Windows that must close with the main window.
   std::vector<std::function<void()>> unloadOthers;
   // The program ends when the window is gone (tests keep their own message loop).
@@ -71,6 +76,7 @@ class MainWindow : public Window {
   std::wstring cfgPath_;
   HICON icon_ = nullptr;
   std::vector<std::unique_ptr<TaskRow>> rows_;
+  std::unique_ptr<NewButton> btnNew_;
   bool loadStarted_ = false;
   bool loadDone_ = false;
   bool unloaded_ = false;

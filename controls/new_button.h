@@ -1,0 +1,40 @@
+// btnNew, the owner-drawn "新建任务" button of the main window: a plus sign and the caption,
+// red with white content under the pointer. A left press opens the new-task dialog while
+// the list has room for another task.
+#pragma once
+
+#include <functional>
+
+#include "core/window.h"
+
+namespace tavik {
+
+class NewButton : public Window {
+ public:
+  static constexpr int kWidth = 240;
+  static constexpr int kHeight = 40;
+  static constexpr int kCaptionLeft = 64;
+  static constexpr UINT_PTR kLeaveTimerId = 1;
+  static constexpr UINT kLeaveCheckMs = 50;
+
+  // highestIndex: the main window's highest task-row index (rows are numbered from 1).
+  NewButton(HWND parent, int x, int y, std::function<int()> highestIndex);
+
+  bool hovered() const { return hovered_; }
+  int captionTop() const { return captionTop_; }
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  void Resize();  // the fixed size and the normal look
+  void Draw(bool hover);
+
+  std::function<int()> highestIndex_;
+  Surface surface_;
+  bool hovered_ = false;
+  bool leaveTimerOn_ = false;
+  int captionTop_ = 0;
+};
+
+}  // namespace tavik

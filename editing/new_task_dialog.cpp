@@ -1,0 +1,231 @@
+#include "editing/new_task_dialog.h"
+
+#include <commctrl.h>
+
+#include "core/app.h"
+#include "core/main_window.h"
+#include "editing/task_form.h"
+
+namespace tavik {
+namespace {
+
+constexpr wchar_t kClass[] = L"TavikNewTask";
+constexpr wchar_t kOwnerClass[] = L"TavikNewTaskOwner";
+constexpr wchar_t kCaption[] = L"新任务";
+constexpr UINT_PTR kKeyFilterId = 1;
+constexpr int kListHeight = 25;      // a closed drop-down list
+constexpr int kDropHeight = 240;     // room for the opened list below it
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// Drops a typed character once the text is full, unless it replaces a selection.
+LRESULT CALLBACK TipsKeyFilter(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_CHAR) {
+    DWORD from = 0, to = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    const auto length = static_cast<std::size_t>(GetWindowTextLengthW(edit));
+    if (!KeyPasses(static_cast<unsigned>(wp), to - from, length, kMaxInfoLength)) return 0;
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(edit, &TipsKeyFilter, kKeyFilterId);
+  }
+  return DefSubclassProc(edit, msg, wp, lp);
+}
+
+// A window that is never shown: owning the dialog keeps it off the taskbar.
+HWND HiddenOwner() {
+  static HWND owner = nullptr;
+  if (owner && IsWindow(owner)) return owner;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kOwnerClass;
+  RegisterClassExW(&wc);
+  owner = CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  return owner;
+}
+
+void FillList(HWND list, const std::vector<std::u16string>& texts) {
+  for (const auto& t : texts) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(t)));
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+// The closed list takes the designed height whatever the font's line height is.
+void FitListHeight(HWND list) {
+  RECT r;
+  GetWindowRect(list, &r);
+  const auto field = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  const int extra = kListHeight - (r.bottom - r.top);
+  if (field > 0 && extra != 0) SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + extra);
+}
+
+}  // namespace
+
+NewTaskDialog& frmNew() {
+  static NewTaskDialog dialog;
+  return dialog;
+}
+
+HWND NewTaskDialog::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                               int w, int h) {
+  HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9()), FALSE);
+  return c;
+}
+
+void NewTaskDialog::Load() {
+  if (IsAlive()) return;
+  RegisterClassOnce(kClass);
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
+  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  if (!CreateWnd(kDialogExStyle, kClass, kCaption, kDialogStyle, x, y, w, h, HiddenOwner())) return;
+  ID = 0;
+
+  // Created in tab order: "创建", "取消", the text, then the rest.
+  AddControl(L"BUTTON", L"创建", BS_PUSHBUTTON | WS_TABSTOP, kCreateId, 192, 216, 73, 25);
+  AddControl(L"BUTTON", L"取消", BS_PUSHBUTTON | WS_TABSTOP, kCancelId, 272, 216, 73, 25);
+  HWND tips = AddControl(L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+                         kTipsId, 16, 136, 329, 73);
+  SetWindowLongW(tips, GWL_EXSTYLE, GetWindowLongW(tips, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(tips, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  SendMessageW(tips, EM_SETLIMITTEXT, kMaxInfoLength, 0);
+  SetWindowSubclass(tips, &TipsKeyFilter, kKeyFilterId, 0);
+
+  HWND hour = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHourId, 184, 16, 57,
+                         kDropHeight);
+  HWND minute = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kMinuteId, 272, 16,
+                           57, kDropHeight);
+  FillList(hour, HourTexts());
+  FillList(minute, MinuteTexts());
+  FitListHeight(hour);
+  FitListHeight(minute);
+  for (int i = 0; i < 7; ++i)
+    AddControl(L"BUTTON", W(kWeekBoxTexts[i]), BS_AUTOCHECKBOX | WS_TABSTOP, kWeekId + i, 16 + 48 * i, 64, 41,
+               17);
+  // Every reminder plays the alert, so the box says so and cannot be changed; nothing reads it.
+  HWND sound = AddControl(L"BUTTON", L"提示音", BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED, kSoundId, 16, 88,
+                          329, 17);
+  SendMessageW(sound, BM_SETCHECK, BST_CHECKED, 0);
+
+  AddControl(L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, -1, 16, 16, 24, 17);
+  AddControl(L"STATIC", L"时", SS_LEFT | SS_NOPREFIX, -1, 240, 24, 17, 17);
+  AddControl(L"STATIC", L"分", SS_LEFT | SS_NOPREFIX, -1, 328, 24, 17, 17);
+  AddControl(L"STATIC", L"重复", SS_LEFT | SS_NOPREFIX, -1, 16, 40, 24, 17);
+  AddControl(L"STATIC", L"提醒标签", SS_LEFT | SS_NOPREFIX, -1, 16, 112, 49, 17);
+  AddControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, kCounterId, 296, 112, 49, 17);
+  UpdateCounter();
+}
+
+void NewTaskDialog::Show() {
+  Load();
+  if (!IsAlive()) return;
+  ShowWindow(hwnd(), SW_SHOW);
+  SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(hwnd());
+}
+
+void NewTaskDialog::Unload() {
+  ID = 0;
+  Destroy();
+}
+
+void NewTaskDialog::FillFrom(short id, const Task& task) {
+  Load();
+  if (!IsAlive()) return;
+  ID = id;
+  const EditFill fill = FillFromTask(task);
+  SendMessageW(Control(kHourId), CB_SETCURSEL, static_cast<WPARAM>(fill.hour), 0);
+  SendMessageW(Control(kMinuteId), CB_SETCURSEL, static_cast<WPARAM>(fill.minute), 0);
+  for (int i = 0; i < 7; ++i)
+    SendMessageW(Control(kWeekId + i), BM_SETCHECK, fill.week[static_cast<size_t>(i)] ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+  SetWindowTextW(Control(kTipsId), W(fill.info));
+}
+
+void NewTaskDialog::RowDeleted(short row) {
+  if (!IsAlive() || ID == 0) return;
+  if (ID == row)
+    Unload();
+  else if (ID > row)
+    --ID;
+}
+
+std::u16string NewTaskDialog::Text(int id) const {
+  HWND c = Control(id);
+  const int n = c ? GetWindowTextLengthW(c) : 0;
+  if (n <= 0) return {};
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(c, text.data(), n + 1)));
+  return U16(text);
+}
+
+void NewTaskDialog::UpdateCounter() {
+  SetWindowTextW(Control(kCounterId), W(CounterText(static_cast<size_t>(GetWindowTextLengthW(Control(kTipsId))))));
+}
+
+void NewTaskDialog::Create() {
+  if (!IsAlive()) return;
+  WeekChecks week{};
+  for (int i = 0; i < 7; ++i)
+    week[static_cast<size_t>(i)] = SendMessageW(Control(kWeekId + i), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const std::optional<Task> task = BuildTask(Text(kHourId), Text(kMinuteId), week, Text(kTipsId));
+  if (!task) return;  // no hour or no minute picked
+  if (Text(kTipsId).empty()) SetWindowTextW(Control(kTipsId), W(task->info));
+
+  MainWindow* main = App().frmMain;
+  const short id = ID;
+  if (id == 0) {
+    // Closed before the row slides in: a press of "新建任务" during the slide then gets a
+    // fresh dialog instead of this one, which would be thrown away under the user's hands.
+    ShowWindow(hwnd(), SW_HIDE);
+    Unload();
+    if (main) {
+      main->AddItem(task->time, task->cycle, task->info);
+      main->SaveData();
+    }
+    return;
+  }
+  if (main) {
+    main->EditItem(id, task->time, task->cycle, task->info);
+    main->SaveData();
+  }
+  Unload();
+}
+
+LRESULT NewTaskDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  switch (msg) {
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case kCreateId:
+          if (HIWORD(wp) == BN_CLICKED) Create();
+          return 0;
+        case kCancelId:
+          if (HIWORD(wp) == BN_CLICKED) Cancel();
+          return 0;
+        case kTipsId:
+          if (HIWORD(wp) == EN_CHANGE) UpdateCounter();
+          return 0;
+        default:
+          return 0;  // IDOK and IDCANCEL from Enter and Escape do nothing
+      }
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    default:
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace tavik

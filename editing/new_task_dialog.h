@@ -1,0 +1,65 @@
+// frmNew, the one dialog in which a task is entered or changed: hour and minute lists, the
+// weekday boxes, the reminder text with its counter, "创建" and "取消". There is only one;
+// it is made on first use and thrown away when it closes.
+#pragma once
+
+#include <string>
+
+#include "core/task_data.h"
+#include "core/window.h"
+
+namespace tavik {
+
+class NewTaskDialog : public Window {
+ public:
+  static constexpr int kClientWidth = 361;
+  static constexpr int kClientHeight = 251;
+
+  // Control identifiers (kept clear of IDOK and IDCANCEL, which Enter and Escape produce).
+  static constexpr int kCreateId = 101;   // Command1 "创建"
+  static constexpr int kCancelId = 102;   // Command2 "取消"
+  static constexpr int kTipsId = 103;     // the reminder text
+  static constexpr int kHourId = 104;     // Time(0)
+  static constexpr int kMinuteId = 105;   // Time(1)
+  static constexpr int kWeekId = 110;     // Week(0) .. Week(6) are kWeekId + i
+  static constexpr int kSoundId = 120;    // Check1 "提示音"
+  static constexpr int kCounterId = 121;  // Zs "N/80 字"
+
+  // 0 for a new task, otherwise the row being changed. Back to 0 whenever the dialog closes.
+  short ID = 0;
+
+  // Makes the window (hidden, filled lists, nothing picked) unless it exists.
+  void Load();
+  // Loads, then shows it modelessly and brings it forward with whatever it holds.
+  void Show();
+  // Closes it; the next use starts from an empty dialog with ID 0.
+  void Unload();
+
+  // Puts a row's texts into the controls for "编辑" (every box set, parts that are not list
+  // entries left empty) without showing the dialog.
+  void FillFrom(short id, const Task& task);
+
+  // One of the dialog's controls by its identifier (null while the dialog is not loaded).
+  HWND Control(int id) const { return hwnd() ? GetDlgItem(hwnd(), id) : nullptr; }
+
+  // "创建" and "取消", as the buttons do.
+  void Create();
+  void Cancel() { Unload(); }
+
+  // Row `row` was deleted: an edit in progress follows its task up, or closes when the task
+  // it changes is gone.
+  void RowDeleted(short row);
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h);
+  void UpdateCounter();
+  std::u16string Text(int id) const;
+};
+
+// The application's dialog (made on first use).
+NewTaskDialog& frmNew();
+
+}  // namespace tavik
