@@ -1,0 +1,103 @@
+#include "online/web_request.h"
+
+#include <winhttp.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tavik {
+namespace {
+
+class InternetHandle {
+ public:
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  ~InternetHandle() {
+    if (h_) WinHttpCloseHandle(h_);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  HINTERNET get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HINTERNET h_;
+};
+
+bool QueryNumber(HINTERNET request, DWORD what, DWORD& value) {
+  DWORD size = sizeof value;
+  return WinHttpQueryHeaders(request, what | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
+                             &size, WINHTTP_NO_HEADER_INDEX) != FALSE;
+}
+
+}  // namespace
+
+WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
+                        const std::function<bool(std::string_view)>& sink) {
+  WebResult result;
+  const DWORD started = GetTickCount();
+  auto overTime = [&] { return req.totalLimitMs != 0 && GetTickCount() - started >= req.totalLimitMs; };
+
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
+      static_cast<DWORD>(-1);
+  if (req.url.empty() || !WinHttpCrackUrl(req.url.c_str(), 0, 0, &parts)) return result;
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return result;
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
+  if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (path.empty()) path = L"/";
+
+  InternetHandle session(WinHttpOpen(req.userAgent.empty() ? nullptr : req.userAgent.c_str(),
+                                     WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) return result;
+  const int step = static_cast<int>(req.stepTimeoutMs);
+  WinHttpSetTimeouts(session.get(), step, step, step, step);
+  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+  if (!connection || cancel) return result;
+  InternetHandle request(WinHttpOpenRequest(connection.get(), req.method.c_str(), path.c_str(), nullptr,
+                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                            parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
+  if (!request) return result;
+  if (!req.headers.empty())
+    WinHttpAddRequestHeaders(request.get(), req.headers.c_str(), static_cast<DWORD>(-1L),
+                             WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+  const DWORD bodySize = static_cast<DWORD>(req.body.size());
+  void* body = req.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(req.body.data());
+  if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0)) return result;
+  if (cancel || overTime() || !WinHttpReceiveResponse(request.get(), nullptr)) return result;
+  result.answered = true;
+  QueryNumber(request.get(), WINHTTP_QUERY_STATUS_CODE, result.status);
+  if (!req.readBody) return result;
+
+  DWORD announced = 0;
+  const bool hasLength = QueryNumber(request.get(), WINHTTP_QUERY_CONTENT_LENGTH, announced);
+  std::uint64_t received = 0;
+  std::vector<char> buffer(16 * 1024);
+  for (;;) {
+    if (cancel || overTime()) return result;
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(request.get(), &available)) return result;
+    if (available == 0) break;  // the end of the body
+    while (available > 0) {
+      if (received >= req.maxBodyBytes) {
+        result.truncated = true;
+        return result;
+      }
+      const std::uint64_t room = req.maxBodyBytes - received;
+      const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>({available, buffer.size(), room}));
+      DWORD got = 0;
+      if (!WinHttpReadData(request.get(), buffer.data(), want, &got)) return result;
+      if (got == 0) break;
+      received += got;
+      available -= std::min(available, got);
+      if (!sink(std::string_view(buffer.data(), got))) return result;
+    }
+  }
+  // A connection closed early ends the body without an error: compare with what was announced.
+  result.complete = !hasLength || received == announced;
+  return result;
+}
+
+}  // namespace tavik
