@@ -134,6 +134,9 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_SHOWWINDOW:
       if (wp) PlaceInfo();
       break;
+    case WM_WINDOWPOSCHANGED:  // rows are shown with SetWindowPos, which sends no WM_SHOWWINDOW
+      if (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_SHOWWINDOW) PlaceInfo();
+      break;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {

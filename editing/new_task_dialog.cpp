@@ -51,13 +51,18 @@ void FillList(HWND list, const std::vector<std::u16string>& texts) {
   SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
-// The closed list takes the designed height whatever the font's line height is.
+// The closed list takes the designed height whatever the font's line height is. Systems
+// differ in what they add to the height they are given, so it is measured until it fits.
 void FitListHeight(HWND list) {
-  RECT r;
-  GetWindowRect(list, &r);
-  const auto field = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  const int extra = kListHeight - (r.bottom - r.top);
-  if (field > 0 && extra != 0) SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + extra);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT r;
+    GetWindowRect(list, &r);
+    const int off = kListHeight - (r.bottom - r.top);
+    if (off == 0) return;
+    const auto field = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    if (field + off <= 0) return;
+    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + off * (attempt + 1));
+  }
 }
 
 }  // namespace
@@ -144,7 +149,12 @@ void NewTaskDialog::FillFrom(short id, const Task& task) {
   for (int i = 0; i < 7; ++i)
     SendMessageW(Control(kWeekId + i), BM_SETCHECK, fill.week[static_cast<size_t>(i)] ? BST_CHECKED : BST_UNCHECKED,
                  0);
-  SetWindowTextW(Control(kTipsId), W(fill.info));
+  SetTips(fill.info);
+}
+
+void NewTaskDialog::SetTips(const std::u16string& text) {
+  SetWindowTextW(Control(kTipsId), W(text));
+  UpdateCounter();  // a multi-line box reports no change for text set by the program
 }
 
 void NewTaskDialog::RowDeleted(short row) {
@@ -175,7 +185,7 @@ void NewTaskDialog::Create() {
     week[static_cast<size_t>(i)] = SendMessageW(Control(kWeekId + i), BM_GETCHECK, 0, 0) == BST_CHECKED;
   const std::optional<Task> task = BuildTask(Text(kHourId), Text(kMinuteId), week, Text(kTipsId));
   if (!task) return;  // no hour or no minute picked
-  if (Text(kTipsId).empty()) SetWindowTextW(Control(kTipsId), W(task->info));
+  if (Text(kTipsId).empty()) SetTips(task->info);
 
   MainWindow* main = App().frmMain;
   const short id = ID;

@@ -55,6 +55,7 @@ class NewTaskDialog : public Window {
 
  private:
   HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h);
+  void SetTips(const std::u16string& text);
   void UpdateCounter();
   std::u16string Text(int id) const;
 };
