@@ -70,6 +70,11 @@ void MainWindow::Load() {
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
   unloadOthers.push_back([] { frmNew().Unload(); });
+  // The message bar after the others: 2 px narrower than the window, hidden until a release
+  // is announced.
+  RECT inner;
+  GetClientRect(hwnd(), &inner);
+  msg_ = std::make_unique<MessageBar>(hwnd(), inner.right - inner.left - 2);
   // 4. Tray icon.
   TrayIcon(0);
   // 5. The ten-minute timer.

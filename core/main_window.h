@@ -10,6 +10,7 @@
 #include "controls/task_row.h"
 #include "core/task_data.h"
 #include "core/window.h"
+#include "online/message_bar.h"
 
 namespace tavik {
 
@@ -54,6 +55,7 @@ class MainWindow : public Window {
   const std::wstring& cfgPath() const { return cfgPath_; }
   HICON icon() const { return icon_; }
   bool loadDone() const { return loadDone_; }
+  MessageBar* Msg() const { return msg_.get(); }
 
   // Mouse releases over task rows (the item menu lives elsewhere).
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
@@ -76,6 +78,7 @@ class MainWindow : public Window {
   std::wstring cfgPath_;
   HICON icon_ = nullptr;
   std::vector<std::unique_ptr<TaskRow>> rows_;
+  std::unique_ptr<MessageBar> msg_;
   std::unique_ptr<NewButton> btnNew_;
   bool loadStarted_ = false;
   bool loadDone_ = false;

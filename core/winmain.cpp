@@ -5,6 +5,7 @@
 #include "core/app.h"
 #include "core/main_window.h"
 #include "editing/new_task_dialog.h"
+#include "online/update_check.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -12,6 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   tavik::MainWindow frmMain(tavik::CfgPathOfThisProgram());
   if (!frmMain.Create()) return 1;
+  tavik::ConnectOnlineServices(frmMain);
   frmMain.Show();
 
   MSG msg;
@@ -21,5 +23,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  tavik::FinishStatisticVisits(3000);  // a closing program still makes its last visit
   return 0;
 }

@@ -1,0 +1,136 @@
+#include "online/message_bar.h"
+
+#include <windowsx.h>
+
+#include "resources/resource_ids.h"
+
+namespace tavik {
+namespace {
+constexpr wchar_t kBarClass[] = L"TavikMsg";
+constexpr wchar_t kCloseClass[] = L"TavikMsgClose";
+constexpr int kCloseSize = 22;
+}  // namespace
+
+// MsgClose: the 22 x 22 picture at the bar's right end; a click hides the bar.
+class MessageBar::CloseMark : public Window {
+ public:
+  CloseMark(MessageBar& bar, int left) : bar_(bar) {
+    bitmap_.Reset(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MSG_CLOSE), IMAGE_BITMAP, 0, 0, 0)));
+    RegisterClassOnce(kCloseClass);
+    CreateWnd(0, kCloseClass, L"", WS_CHILD | WS_VISIBLE, left, 0, kCloseSize, kCloseSize, bar.hwnd());
+  }
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override {
+    switch (msg) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        RECT r{0, 0, kCloseSize, kCloseSize};
+        FillSolid(dc, r, kBackColor);
+        if (bitmap_) {
+          HDC mem = CreateCompatibleDC(dc);
+          {
+            ScopedSelect select(mem, bitmap_.get());
+            BitBlt(dc, 0, 0, kCloseSize, kCloseSize, mem, 0, 0, SRCCOPY);
+          }
+          DeleteDC(mem);
+        }
+        EndPaint(hwnd(), &ps);
+        return 0;
+      }
+      case WM_LBUTTONUP:
+        bar_.Hide();
+        return 0;
+      default:
+        return Window::OnMessage(msg, wp, lp);
+    }
+  }
+
+ private:
+  MessageBar& bar_;
+  GdiObject<HBITMAP> bitmap_;
+};
+
+MessageBar::MessageBar(HWND parent, int width) {
+  RegisterClassOnce(kBarClass);
+  CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, kPos.x, kPos.y, width, kHeight, parent);
+  surface_.Resize(hwnd(), width, kHeight);
+  Clear();
+  close_ = std::make_unique<CloseMark>(*this, width - kCloseSize);
+}
+
+MessageBar::~MessageBar() = default;
+
+void MessageBar::Clear() {
+  text_.clear();
+  if (!surface_.dc()) return;
+  FillSolid(surface_.dc(), RECT{0, 0, surface_.width(), surface_.height()}, kBackColor);
+  if (IsAlive()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void MessageBar::DrawText(const std::u16string& text) {
+  text_ = text;
+  HDC dc = surface_.dc();
+  if (!dc) return;
+  ScopedSelect font(dc, YaHei9());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kTextColor);
+  RECT r{kTextLeft, 0, kTextRight, surface_.height()};
+  ::DrawTextW(dc, W(text), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+  if (IsAlive()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void MessageBar::Show() {
+  if (!IsAlive()) return;
+  // Above the clock panel, which covers the whole window.
+  SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void MessageBar::Hide() {
+  if (IsAlive()) ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool MessageBar::Visible() const { return IsAlive() && (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE); }
+
+HWND MessageBar::closeMark() const { return close_ ? close_->hwnd() : nullptr; }
+
+LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      surface_.Paint(hwnd());
+      return 0;
+    case WM_LBUTTONDOWN:
+      pressed_ = true;
+      SetCapture(hwnd());
+      return 0;
+    case WM_LBUTTONUP: {
+      const bool click = pressed_;
+      pressed_ = false;
+      if (GetCapture() == hwnd()) ReleaseCapture();
+      POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      if (click && PtInRect(&r, p) && onClick) {
+        const auto handler = onClick;  // the installer may run a modal box meanwhile
+        try {
+          handler();
+        } catch (...) {
+        }
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      pressed_ = false;
+      return 0;
+    default:
+      return Window::OnMessage(msg, wp, lp);
+  }
+}
+
+}  // namespace tavik

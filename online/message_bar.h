@@ -1,0 +1,48 @@
+// Msg: the yellow message bar of the main window, where a new release is announced. A
+// click on it starts the installer; its close mark MsgClose at the right end hides it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/window.h"
+
+namespace tavik {
+
+class MessageBar : public Window {
+ public:
+  static constexpr POINT kPos{1, 77};
+  static constexpr int kHeight = 22;
+  static constexpr int kTextLeft = 5;
+  static constexpr int kTextRight = 150;
+  static constexpr COLORREF kBackColor = RGB(255, 245, 185);
+  static constexpr COLORREF kTextColor = RGB(0, 110, 190);
+
+  // Hidden at first; width is the parent's inner width minus 2.
+  MessageBar(HWND parent, int width);
+  ~MessageBar() override;
+
+  void Clear();
+  // Single line, vertically centred, left-aligned in the text rectangle.
+  void DrawText(const std::u16string& text);
+  void Show();
+  void Hide();
+  bool Visible() const;
+  const std::u16string& text() const { return text_; }  // what the bar reads now
+  HWND closeMark() const;
+
+  std::function<void()> onClick;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  class CloseMark;
+  Surface surface_;
+  std::unique_ptr<CloseMark> close_;
+  std::u16string text_;
+  bool pressed_ = false;
+};
+
+}  // namespace tavik

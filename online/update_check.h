@@ -1,0 +1,60 @@
+// frmAst, the hidden auxiliary window of the online services: the update check with its
+// announcement in the message bar, the statistics visit and the installer behind the bar.
+// It is made on first use and discarded when the main window unloads.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "online/http_control.h"
+#include "online/installer.h"
+#include "online/update_doc.h"
+
+namespace tavik {
+
+class MainWindow;
+class MessageBar;
+
+inline constexpr char16_t kHomeUrl[] = u"" TAVIK_HOME_URL;
+
+class UpdateCheck {
+ public:
+  // bar: the main window's message bar (may be null); endProgram: the main window's unload.
+  UpdateCheck(std::function<MessageBar*()> bar, std::function<void()> endProgram);
+
+  // Asks the site for its update document; the answer is evaluated when it arrives.
+  void Update();
+  // The statistics visit for the last evaluated document; nothing when it named no page.
+  void SpeedUp();
+  // The click on the bar.
+  void Install();
+
+  UpdateInfo info;  // Home, Statistic, Feedback, Donate, DownUrl, Hash, Tips
+  Http Http1;
+  Installer installer;
+  std::u16string homeUrl = kHomeUrl;  // the built-in address; tests point it at themselves
+
+ private:
+  void OnFinished();
+
+  std::function<MessageBar*()> bar_;
+  std::function<void()> endProgram_;
+  std::u16string statisticUrl_;
+};
+
+// One plain GET of the statistics page, past any cache, on a thread of its own; nothing is
+// shown or read back, and the request is released when it ends.
+void VisitStatistics(const std::u16string& url);
+// Lets visits still under way finish before the program ends, waiting at most waitMs.
+void FinishStatisticVisits(DWORD waitMs);
+
+// frmAst: made on first use, with the main window's bar and unload.
+UpdateCheck& FrmAst();
+void UnloadFrmAst();
+// Plugs the online services into the program: the timer's update check, the bar's click,
+// and frmAst's unload with the main window.
+void ConnectOnlineServices(MainWindow& frmMain);
+
+}  // namespace tavik

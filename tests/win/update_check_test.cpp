@@ -1,0 +1,149 @@
+// The update check on the real main window: the bar, the too-old ending and the statistics
+// visit, against a server inside the test.
+#include "online/update_check.h"
+
+#include <gtest/gtest.h>
+
+#include "core/main_window.h"
+#include "online/message_bar.h"
+#include "tests/win/http_test_util.h"
+#include "tests/win/online_test_util.h"
+#include "tests/win/test_util.h"
+
+namespace tavik {
+namespace {
+
+using test::HttpAnswer;
+
+class UpdateCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main_ = std::make_unique<MainWindow>(dir_.File(L"Tavik.cfg"));
+    main_->quitOnDestroy = false;
+    ASSERT_TRUE(main_->Create());
+    main_->Show();
+    ast_ = std::make_unique<UpdateCheck>([this] { return main_ ? main_->Msg() : nullptr; },
+                                         [this] { main_->Unload(); });
+    ast_->homeUrl = server_.Url("/");
+  }
+  void TearDown() override {
+    ast_.reset();
+    main_.reset();
+    test::PumpMessages();
+  }
+  // One whole check: the request, the evaluation and, when a page is named, the visit.
+  void Check(const std::string& body) {
+    body_ = body;
+    ast_->Update();
+    // Finished runs in the poll tick that ends the wait, so the evaluation is done then.
+    ASSERT_TRUE(test::PumpUntil([&] { return !ast_->Http1.Waiting(); }, 3000));
+    test::PumpMessages();
+  }
+  std::vector<test::HttpRequestSeen> Visits(size_t expected) {
+    test::PumpUntil([&] { return StatRequests().size() >= expected; }, 3000);
+    return StatRequests();
+  }
+  std::vector<test::HttpRequestSeen> StatRequests() {
+    std::vector<test::HttpRequestSeen> out;
+    for (const auto& r : server_.Requests())
+      if (r.target.rfind("/stat", 0) == 0) out.push_back(r);
+    return out;
+  }
+  UpdateDocument Doc(std::u16string minVer, std::u16string stableVer) {
+    UpdateDocument d;
+    d.home = u"https://example.org/";
+    d.statistic = server_.Url("/stat");
+    d.minVer = std::move(minVer);
+    d.stableVer = std::move(stableVer);
+    d.stableUrl = server_.Url("/files/Tavik.exe");
+    d.stableHash = u"CBF43926";
+    d.stableTips = u"a/b";
+    return d;
+  }
+
+  test::TempDir dir_;
+  test::RecordingShell shell_;
+  std::string body_;
+  test::LoopbackServer server_{[this](const test::HttpRequestSeen& r) {
+    if (r.target.find("type=update") != std::string::npos) return HttpAnswer{HttpAnswer::Kind::Whole, 200, body_};
+    return HttpAnswer{HttpAnswer::Kind::Whole, 200, "<html>ok</html>"};
+  }};
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<UpdateCheck> ast_;
+};
+
+TEST_F(UpdateCheckTest, TheBarSitsUnderTheClockHiddenUntilANewReleaseIsAnnounced) {
+  MessageBar* bar = main_->Msg();
+  ASSERT_NE(bar, nullptr);
+  const RECT r = bar->Bounds();
+  EXPECT_EQ(r.left, 1);
+  EXPECT_EQ(r.top, 77);
+  EXPECT_EQ(r.right - r.left, MainWindow::kWidth - 2);
+  EXPECT_EQ(r.bottom - r.top, 22);
+  EXPECT_FALSE(bar->Visible());
+
+  Check(test::EncodedDocument(Doc(u"0.5", u"0.5.2")));
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->text(), u"发现新版本 0.5.2");
+  EXPECT_EQ(ast_->info.Tips, u"发现新版本：0.5.2\r\na\r\nb");
+  EXPECT_EQ(ast_->info.DownUrl, server_.Url("/files/Tavik.exe"));
+  EXPECT_TRUE(shell_.boxes.empty());
+
+  // The close mark at the bar's right end hides it.
+  RECT c;
+  GetWindowRect(bar->closeMark(), &c);
+  MapWindowPoints(HWND_DESKTOP, bar->hwnd(), reinterpret_cast<POINT*>(&c), 2);
+  EXPECT_EQ(c.right, r.right - r.left);
+  EXPECT_EQ(c.right - c.left, 22);
+  SendMessageW(bar->closeMark(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_FALSE(bar->Visible());
+}
+
+TEST_F(UpdateCheckTest, TheStatisticsVisitIsOnePlainUncachedRequestPerCheck) {
+  Check(test::EncodedDocument(Doc(u"", u"0.5.1")));
+  const auto visits = Visits(1);
+  ASSERT_EQ(visits.size(), 1u);
+  EXPECT_EQ(visits[0].method, "GET");
+  EXPECT_EQ(visits[0].target, "/stat?ver=0.5.1");
+  EXPECT_EQ(visits[0].Header("Cache-Control"), "no-cache");
+  EXPECT_EQ(visits[0].Header("Pragma"), "no-cache");
+  EXPECT_EQ(visits[0].Header("User-Agent").rfind("Mozilla/5.0", 0), 0u);
+  EXPECT_FALSE(main_->Msg()->Visible());  // the running version is no news
+
+  UpdateDocument noStat = Doc(u"", u"0.5.1");
+  noStat.statistic.clear();
+  Check(test::EncodedDocument(noStat));
+  test::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(StatRequests().size(), 1u);  // no page named: no visit
+}
+
+TEST_F(UpdateCheckTest, ANoNewsAnswerBlanksAnOpenBarAndAnnouncesNothing) {
+  Check(test::EncodedDocument(Doc(u"", u"0.4.9")));
+  ASSERT_TRUE(main_->Msg()->Visible());
+  const std::u16string tips = ast_->info.Tips;
+  for (const std::string& body : {std::string(), std::string("not a document"),
+                                  test::EncodedDocument(Doc(u"0.10", u"0.5.1"))}) {
+    Check(body);
+    EXPECT_TRUE(main_->Msg()->Visible()) << body;  // stays open, now blank
+    EXPECT_EQ(main_->Msg()->text(), u"") << body;
+    EXPECT_EQ(ast_->info.Tips, tips) << body;
+  }
+  EXPECT_TRUE(shell_.boxes.empty());
+  ASSERT_NE(main_, nullptr);
+  EXPECT_TRUE(main_->IsAlive());
+}
+
+TEST_F(UpdateCheckTest, AVersionBelowTheMinimumIsToldThenTheHomePageOpensAndTheProgramEnds) {
+  Check(test::EncodedDocument(Doc(u"0.5.10", u"0.5.10")));
+  ASSERT_EQ(shell_.boxes.size(), 1u);
+  EXPECT_EQ(shell_.boxes[0].text, L"当前版本过旧已经停止支持，请访问官方网站下载最新版本！");
+  EXPECT_EQ(shell_.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  ASSERT_EQ(shell_.opened.size(), 1u);
+  EXPECT_EQ(shell_.opened[0], Wide(server_.Url("/")));  // the built-in address, not the document's
+  EXPECT_FALSE(main_->IsAlive());
+  EXPECT_FALSE(main_->Msg()->Visible());
+  EXPECT_EQ(Visits(1).size(), 1u);
+}
+
+}  // namespace
+}  // namespace tavik
