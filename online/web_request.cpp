@@ -60,6 +60,9 @@ WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return result;
+  // The wait for the response head has a time-out of its own, 90 s unless set.
+  DWORD responseTimeout = req.stepTimeoutMs;
+  WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
   if (!req.headers.empty())
     WinHttpAddRequestHeaders(request.get(), req.headers.c_str(), static_cast<DWORD>(-1L),
                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
