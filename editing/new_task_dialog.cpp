@@ -132,6 +132,8 @@ void NewTaskDialog::Show() {
   ShowWindow(hwnd(), SW_SHOW);
   SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(hwnd());
+  // Like a dialog: the keyboard starts on the first control in tab order, "创建".
+  if (!IsChild(hwnd(), GetFocus())) SetFocus(Control(kCreateId));
 }
 
 void NewTaskDialog::Unload() {

@@ -120,8 +120,12 @@ TEST_F(TaskEditingTest, DialogOpensEmptyAtItsLayout) {
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(C(p.id), WM_GETFONT, 0, 0)), YaHei9()) << p.id;
   }
   EXPECT_EQ(GetWindowLongW(C(Dlg::kTipsId), GWL_STYLE) & (ES_MULTILINE | WS_VSCROLL), ES_MULTILINE | WS_VSCROLL);
-  EXPECT_EQ(GetNextDlgTabItem(w, C(Dlg::kCreateId), FALSE), C(Dlg::kCancelId));
-  EXPECT_EQ(GetNextDlgTabItem(w, C(Dlg::kCancelId), FALSE), C(Dlg::kTipsId));
+  // Tab walks "创建", "取消", the text, as the program's message loop hands it to the dialog.
+  for (int id : {Dlg::kCreateId, Dlg::kCancelId, Dlg::kTipsId}) {
+    EXPECT_EQ(GetFocus(), C(id));
+    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(w, &tab));
+  }
 
   const struct {
     int id;
