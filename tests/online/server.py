@@ -154,8 +154,8 @@ class Handler(BaseHTTPRequestHandler):
 class Server(ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, root, log_path):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, root, log_path, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.root = root
         self.log_path = log_path
         self._stop_once = threading.Lock()
@@ -172,9 +172,11 @@ def main():
     parser.add_argument("--lifetime", type=float, default=300, help="seconds until it stops")
     parser.add_argument("--port-file", help="also write the port to this file")
     parser.add_argument("--log", help="append every request as a JSON line to this file")
+    parser.add_argument("--port", type=int, default=0,
+                        help="a fixed port, for a program built against one (default: any free port)")
     args = parser.parse_args()
 
-    server = Server(os.path.abspath(args.root), args.log)
+    server = Server(os.path.abspath(args.root), args.log, args.port)
     port = server.server_address[1]
     if args.port_file:  # complete before anyone reads the port line
         with open(args.port_file + ".part", "w") as f:
