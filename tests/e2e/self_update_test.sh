@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Self-update end to end: a program built against a loopback site announces a release in its
+# bar, a click downloads it, Update.bat swaps the program files under wine's command
+# interpreter, and the new program runs from Tavik.exe afterwards.
+# The home address is compiled in, so this builds a second program for a fixed loopback port
+# (TAVIK_E2E_PORT, default 18763) beside the one under test, with a two-second background timer
+# so the first check comes at once instead of after ten minutes.
+source "$(dirname "$0")/lib.sh" "$1" "$2"
+
+port=${TAVIK_E2E_PORT:-18763}
+site_build="$e2e_build/e2e-update"
+toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$e2e_build/CMakeCache.txt")
+if [ ! -f "$site_build/CMakeCache.txt" ]; then
+  cmake -S "$e2e_src" -B "$site_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL="http://127.0.0.1:$port/" -DTAVIK_BACKGROUND_TIMER_MS=2000 >/dev/null
+fi
+cmake --build "$site_build" --target Tavik >/dev/null
+cp "$site_build/Tavik.exe" "$e2e_dir/Tavik.exe"
+
+# The release: the same program with a tail of its own, so the two files differ.
+site="$e2e_dir/site"
+mkdir -p "$site"
+{ cat "$site_build/Tavik.exe"; printf 'release 0.5.2'; } > "$site/Tavik.exe"
+release_crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$site/Tavik.exe")
+base="http://127.0.0.1:$port"
+doc="Home=$base/;Statistic=$base/stat;MinVer=0.5;StableVer=0.5.2;StableUrl=$base/files/Tavik.exe;StableHash=$release_crc;StableTips=e2e/notes;"
+# The site's encoding: Base64 of the GBK bytes with the case of every letter swapped.
+python3 -c 'import base64, sys; sys.stdout.write(base64.b64encode(sys.argv[1].encode("gbk")).decode().swapcase())' \
+  "$doc" > "$site/update.txt"
+
+log="$e2e_dir/requests.log"
+python3 "$e2e_src/tests/online/server.py" --root "$site" --port "$port" --lifetime 200 --log "$log" > "$e2e_dir/port" &
+server_pid=$!
+trap 'kill $server_pid 2>/dev/null || true; e2e_cleanup' EXIT
+for _ in $(seq 50); do [ -s "$e2e_dir/port" ] && break; sleep 0.1; done
+[ -s "$e2e_dir/port" ] || { echo "the loopback server did not start on port $port" >&2; exit 1; }
+
+wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
+  local until=$((SECONDS + $1)); shift
+  until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
+}
+logged() { [ -f "$log" ] && grep -q "$1" "$log"; }
+
+e2e_start
+wait_for 30 logged '"query": "type=update"' || { echo "no update check reached the site" >&2; exit 1; }
+wait_for 20 logged '"path": "/stat"' || { echo "no statistics visit" >&2; exit 1; }
+sleep 1
+e2e_shot "$e2e_dir/../self-update-bar.png"
+
+# A click on the bar (left 1, top 77, 22 high), then the notes box is accepted.
+eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
+xdotool mousemove $((X + 40)) $((Y + 88)) click 1
+notes=""
+for _ in $(seq 40); do
+  notes=$(xdotool search --name '^Tavik$' 2>/dev/null | grep -vx "$e2e_main" | head -n 1 || true)
+  [ -n "$notes" ] && break
+  sleep 0.25
+done
+[ -n "$notes" ] || { echo "no notes box after the click" >&2; exit 1; }
+xdotool key --window "$notes" Return
+wait_for 20 logged '"path": "/files/Tavik.exe"' || { echo "no download" >&2; exit 1; }
+
+# Update.bat ends the old program, swaps the files and starts the new one.
+swapped() { cmp -s "$e2e_dir/Tavik.exe" "$site/Tavik.exe" && [ ! -e "$e2e_dir/Tavik.old" ] && [ ! -e "$e2e_dir/Update.bat" ]; }
+wait_for 60 swapped || { echo "the program files were not swapped" >&2; ls -la "$e2e_dir" >&2; exit 1; }
+running_again() { xdotool search --onlyvisible --name '^Tavik$' >/dev/null 2>&1; }
+wait_for 30 running_again || { echo "the new program is not running" >&2; exit 1; }
+[ ! -e "$e2e_dir/Tavik.tmp" ] || { echo "the download was left behind" >&2; exit 1; }
+echo "updated: Tavik.exe is the release ($release_crc) and runs"
