@@ -1,5 +1,7 @@
 #include "core/app.h"
 
+#include <mmsystem.h>
+
 #include "core/app_paths.h"
 #include "core/window.h"
 
@@ -23,6 +25,20 @@ std::wstring ProgramPath() {
 }
 
 std::wstring CfgPathOfThisProgram() { return Wide(CfgPathFor(U16(ProgramPath()))); }
+
+SYSTEMTIME LocalTimeNow() {
+  AppState& app = App();
+  if (app.localTime) return app.localTime();
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
+
+BOOL PlayAlertSound(const void* sound, UINT flags) {
+  AppState& app = App();
+  if (app.playSound) return app.playSound(sound, flags);
+  return PlaySoundW(static_cast<const wchar_t*>(sound), nullptr, flags);
+}
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {
   AppState& app = App();

@@ -31,6 +31,11 @@ struct AppState {
   std::function<void()> updateCheck;
   // Hands the working set back to the system; replaceable so tests can count it.
   std::function<void()> trimWorkingSet;
+  // The present local time; tests set any moment here. Empty: the system clock.
+  std::function<SYSTEMTIME()> localTime;
+  // Starts (sound bytes) or stops (null) the alert sound; tests count the calls here.
+  // Empty: the system's sound service.
+  std::function<BOOL(const void* sound, UINT flags)> playSound;
 };
 
 AppState& App();
@@ -38,6 +43,9 @@ AppState& App();
 // The data file beside this program.
 std::wstring ProgramPath();
 std::wstring CfgPathOfThisProgram();
+
+SYSTEMTIME LocalTimeNow();
+BOOL PlayAlertSound(const void* sound, UINT flags);
 
 // The ten-minute timer's callback (its arguments are ignored).
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);

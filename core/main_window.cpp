@@ -62,7 +62,10 @@ void MainWindow::Load() {
       SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc)));
   // 2. Size: left and top stay.
   SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // 3. Children. The template row is the first of the rows and is never shown.
+  // 3. Children. The clock panel first: it covers the client area, below all the others.
+  ui_ = std::make_unique<ClockPanel>(hwnd());
+  ui_->RealTime = [this] { RealTime(); };
+  // The template row is the first of the rows and is never shown.
   auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
   templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
   rows_.push_back(std::move(templateRow));
@@ -89,6 +92,7 @@ void MainWindow::Load() {
 void MainWindow::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   UpdateWindow(hwnd());
+  if (ui_) ui_->Shown();
 }
 
 void MainWindow::Unload() {
@@ -99,6 +103,7 @@ void MainWindow::Unload() {
   Shell_NotifyIconW(NIM_DELETE, &app.TrayData);
   for (auto& unload : unloadOthers)
     if (unload) unload();
+  frmRem_.Unload();
   if (app.backgroundTimer) KillTimer(nullptr, app.backgroundTimer);
   app.backgroundTimer = 0;
   Destroy();
@@ -181,6 +186,24 @@ void MainWindow::LoadData() {
   loadDone_ = true;
 }
 
+void MainWindow::RealTime() {
+  if (!ui_ || !IsAlive()) return;
+  // Copies into buffers that keep their capacity: a tick where nothing changes allocates nothing.
+  dueRows_.resize(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) dueRows_[i] = rows_[i]->task();
+  const int fired = DueCheck(dueRows_, ui_->TimeNow(), ui_->LastTick().weekday, dueMemory_);
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (static_cast<int>(i) != fired && dueRows_[i].time != rows_[i]->SetTime())
+      rows_[i]->SetTime(dueRows_[i].time);  // re-armed at midnight
+  }
+  if (fired == kNoRowDue) return;
+  TaskRow* row = rows_[static_cast<size_t>(fired)].get();
+  frmRem_.SetTime(std::u16string(ui_->TimeNow()));
+  frmRem_.SetInfo(row->RemInfo());
+  frmRem_.Show();
+  row->SetTime(dueRows_[static_cast<size_t>(fired)].time);
+}
+
 void MainWindow::OnTrayMouse(int mouseMessage) {
   if (mouseMessage != WM_LBUTTONUP) return;
   if (IsWindowVisible(hwnd())) {
@@ -197,12 +220,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     return 0;
   }
   switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(hwnd(), &r);
-      FillSolid(reinterpret_cast<HDC>(wp), r, kBackColor);
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return 1;  // the clock panel paints the whole client area
     case WM_TIMER:
       if (wp == kPingTimerId) {
         KillTimer(hwnd(), kPingTimerId);

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "controls/clock_panel.h"
 #include "controls/task_row.h"
 #include "core/task_data.h"
 #include "core/window.h"
+#include "schedule/due_check.h"
+#include "schedule/reminder_popup.h"
 #include "online/message_bar.h"
 
 namespace tavik {
@@ -55,6 +58,12 @@ class MainWindow : public Window {
   const std::wstring& cfgPath() const { return cfgPath_; }
   HICON icon() const { return icon_; }
   bool loadDone() const { return loadDone_; }
+  ClockPanel* UI() const { return ui_.get(); }
+  ReminderPopup& frmRem() { return frmRem_; }
+
+  // The due check after every clock tick: midnight re-arm, then the first due row fires.
+  // Nothing is saved.
+  void RealTime();
   MessageBar* Msg() const { return msg_.get(); }
 
   // Mouse releases over task rows (the item menu lives elsewhere).
@@ -77,6 +86,10 @@ class MainWindow : public Window {
 
   std::wstring cfgPath_;
   HICON icon_ = nullptr;
+  std::unique_ptr<ClockPanel> ui_;
+  ReminderPopup frmRem_;
+  std::vector<Task> dueRows_;  // the rows' texts for the due check; keeps its capacity
+  DueMemory dueMemory_;
   std::vector<std::unique_ptr<TaskRow>> rows_;
   std::unique_ptr<MessageBar> msg_;
   std::unique_ptr<NewButton> btnNew_;

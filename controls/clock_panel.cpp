@@ -1,0 +1,290 @@
+#include "controls/clock_panel.h"
+
+#include <windowsx.h>
+
+#include "core/app.h"
+#include "resources/resource_ids.h"
+
+namespace tavik {
+namespace {
+
+constexpr wchar_t kClass[] = L"TavikClockPanel";
+
+// Arial is a Latin face: asked for with a Chinese character set the font mapper would
+// hand out a Chinese face instead.
+HFONT TimeFont() {
+  static const HFONT font = CreateFontW(-29, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, L"Arial");  // 21.75 pt
+  return font;
+}
+
+HFONT LabelFont(ClockPanel::Label label) { return label == ClockPanel::Label::Time ? TimeFont() : YaHei9(); }
+
+SIZE Extent(HDC dc, HFONT font, std::u16string_view text) {
+  ScopedSelect sel(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+// Buttons held during a move, as the panel counts them: 1 left, 2 right, 4 middle.
+int ButtonMask(WPARAM keys) {
+  return ((keys & MK_LBUTTON) ? kLeftButton : 0) | ((keys & MK_RBUTTON) ? kRightButton : 0) |
+         ((keys & MK_MBUTTON) ? kMiddleButton : 0);
+}
+
+HBITMAP LoadStrip(int id, StripSize& size) {
+  auto bitmap = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  BITMAP info{};
+  if (bitmap && GetObjectW(bitmap, sizeof info, &info)) size = {info.bmWidth, info.bmHeight};
+  return bitmap;
+}
+
+}  // namespace
+
+ClockPanel::ClockPanel(HWND owner) : owner_(owner) {
+  RegisterClassOnce(kClass);
+  title_ = u"Tavik Beta " + U16(kVersion);
+  miniStrip_ = LoadStrip(IDB_BTN_MINI, miniSize_);
+  exitStrip_ = LoadStrip(IDB_BTN_EXIT, exitSize_);
+  {
+    ScopedGetDC screen(nullptr);
+    miniDC_ = CreateCompatibleDC(screen);
+    exitDC_ = CreateCompatibleDC(screen);
+    miniOld_ = SelectObject(miniDC_, miniStrip_);
+    exitOld_ = SelectObject(exitDC_, exitStrip_);
+
+    wchar_t separator[kMaxDateSeparator + 1] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDATE, separator, ARRAYSIZE(separator)) > 1)
+      dateSeparator_.append(std::u16string_view(reinterpret_cast<const char16_t*>(separator)));
+    else
+      dateSeparator_.append(kDefaultDateSeparator);
+
+    // The labels show the time before the first tick; the seconds stand 8 px right of the
+    // hours and minutes as they are now.
+    ReadClock();
+    secondLeft_ = kTimeOrigin.x + Extent(screen, TimeFont(), texts_.time.view()).cx + kSecondGap;
+  }
+  RECT client{};
+  GetClientRect(owner, &client);
+  CreateWnd(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, client.right, client.bottom, owner);
+  if (!hwnd()) return;
+  if (surface_.width() != client.right || surface_.height() != client.bottom) Layout();
+  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+ClockPanel::~ClockPanel() {
+  Destroy();
+  if (miniDC_) {
+    SelectObject(miniDC_, miniOld_);
+    DeleteDC(miniDC_);
+  }
+  if (exitDC_) {
+    SelectObject(exitDC_, exitOld_);
+    DeleteDC(exitDC_);
+  }
+  if (miniStrip_) DeleteObject(miniStrip_);
+  if (exitStrip_) DeleteObject(exitStrip_);
+}
+
+void ClockPanel::Shown() {
+  if (!hwnd()) return;
+  // Children created after the panel may have been put below it.
+  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (clockOn_) return;
+  clockOn_ = SetTimer(hwnd(), kClockTimerId, kClockTimerMs, nullptr) != 0;
+}
+
+RECT ClockPanel::LabelRect(Label label) const {
+  switch (label) {
+    case Label::Time:
+      return timeRect_;
+    case Label::Second:
+      return secondRect_;
+    case Label::Date:
+      return dateRect_;
+    case Label::None:
+      break;
+  }
+  return {};
+}
+
+ClockPanel::Label ClockPanel::LabelAt(POINT p) const {
+  for (Label label : {Label::Time, Label::Second, Label::Date})
+    if (Inside(LabelRect(label), p)) return label;
+  return Label::None;
+}
+
+void ClockPanel::ReadClock() {
+  const SYSTEMTIME st = LocalTimeNow();
+  moment_ = {st.wYear, st.wMonth, st.wDay, WeekdayFromSunday0(st.wDayOfWeek), st.wHour, st.wMinute, st.wSecond};
+  // The weekday's name is asked of the locale once a day, not four times a second.
+  const int day = st.wYear * 10000 + st.wMonth * 100 + st.wDay;
+  if (day != nameDay_) {
+    nameDay_ = day;
+    weekdayName_.clear();
+    wchar_t name[kMaxWeekdayName + 1] = {};
+    if (GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, L"dddd", name, ARRAYSIZE(name), nullptr) > 1)
+      weekdayName_.append(std::u16string_view(reinterpret_cast<const char16_t*>(name)));
+    else
+      weekdayName_.append(DefaultWeekdayName(moment_.weekday));
+  }
+  texts_ = MakeClockTexts(moment_, weekdayName_.view(), dateSeparator_.view());
+}
+
+void ClockPanel::Tick() {
+  if (!hwnd()) return;
+  const ClockTexts before = texts_;
+  ReadClock();
+  // A label whose text stayed the same is not touched.
+  if (texts_.time != before.time) DrawLabel(Label::Time, true);
+  if (texts_.second != before.second) DrawLabel(Label::Second, true);
+  if (texts_.date != before.date) DrawLabel(Label::Date, true);
+  if (RealTime) RealTime();
+}
+
+void ClockPanel::DrawLabel(Label label, bool clearOld) {
+  HDC dc = surface_.dc();
+  if (!dc) return;
+  RECT* rect = label == Label::Time ? &timeRect_ : label == Label::Second ? &secondRect_ : &dateRect_;
+  const std::u16string_view text =
+      label == Label::Time ? texts_.time.view() : label == Label::Second ? texts_.second.view() : texts_.date.view();
+  const POINT origin = label == Label::Time     ? kTimeOrigin
+                       : label == Label::Second ? POINT{secondLeft_, kSecondTop}
+                                                : kDateOrigin;
+  const HFONT font = LabelFont(label);
+  const RECT old = *rect;
+  if (clearOld) FillSolid(dc, old, kBackColor);
+  const SIZE size = Extent(dc, font, text);
+  *rect = {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
+  FillSolid(dc, *rect, kBackColor);
+  {
+    ScopedSelect sel(dc, font);
+    SetTextColor(dc, kTextColor);
+    TextOutW(dc, origin.x, origin.y, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()));
+  }
+  RECT dirty;
+  UnionRect(&dirty, &old, rect);
+  InvalidateRect(hwnd(), &dirty, FALSE);
+}
+
+void ClockPanel::Layout() {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int w = client.right, h = client.bottom;
+  surface_.Resize(hwnd(), w, h);
+  HDC dc = surface_.dc();
+  geometry_ = LayoutPanel(w, miniSize_, exitSize_);
+  FillSolid(dc, {0, 0, w, h}, kBackColor);
+  FrameRect1(dc, 0, 0, w - 1, h - 1, kBorderColor);
+  RECT title{geometry_.title.left, geometry_.title.top, geometry_.title.right, geometry_.title.bottom};
+  if (title.right > title.left) {
+    ScopedSelect sel(dc, YaHei9());
+    SetTextColor(dc, kTextColor);
+    DrawTextW(dc, W(title_), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+  }
+  DrawMini(kNormalFrame);
+  DrawExit(kNormalFrame);
+  // Clearing the surface took the labels with it.
+  DrawLabel(Label::Time, false);
+  DrawLabel(Label::Second, false);
+  DrawLabel(Label::Date, false);
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void ClockPanel::DrawFrame(StripSize strip, HDC stripDC, int x, int y, int frame) {
+  const int fw = FrameWidth(strip);
+  BitBlt(surface_.dc(), x, y, fw, strip.height, stripDC, FrameLeft(strip, frame), 0, SRCCOPY);
+  RECT r{x, y, x + fw, y + strip.height};
+  InvalidateRect(hwnd(), &r, FALSE);
+}
+
+void ClockPanel::DrawMini(int frame) {
+  miniFrame_ = frame;
+  DrawFrame(miniSize_, miniDC_, geometry_.miniX, geometry_.miniY, frame);
+}
+
+void ClockPanel::DrawExit(int frame) {
+  exitFrame_ = frame;
+  DrawFrame(exitSize_, exitDC_, geometry_.exitX, geometry_.exitY, frame);
+}
+
+void ClockPanel::StartOwnerMove(UINT msg, WPARAM wp) {
+  ReleaseCapture();
+  // The system moves the window with the pointer until the button comes up.
+  SendMessageW(owner_, msg, wp, 0);
+}
+
+void ClockPanel::Apply(const PanelReaction& r) {
+  if (r.miniFrame != kKeepFrame) DrawMini(r.miniFrame);
+  if (r.exitFrame != kKeepFrame) DrawExit(r.exitFrame);
+  if (r.capture == CaptureChange::Set && GetCapture() != hwnd()) SetCapture(hwnd());
+  if (r.capture == CaptureChange::Release && GetCapture() == hwnd()) ReleaseCapture();
+  switch (r.command) {
+    case PanelCommand::HideWindow:
+      ShowWindow(owner_, SW_HIDE);
+      break;
+    case PanelCommand::CloseWindow:
+      SendMessageW(owner_, WM_CLOSE, 0, 0);  // the owner's unload ends the program
+      break;
+    case PanelCommand::StartMove:
+      StartOwnerMove(WM_NCLBUTTONDOWN, HTCAPTION);
+      break;
+    case PanelCommand::None:
+      break;
+  }
+}
+
+LRESULT ClockPanel::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  const auto fx = static_cast<float>(p.x), fy = static_cast<float>(p.y);
+  switch (msg) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      surface_.Paint(hwnd());
+      return 0;
+    case WM_TIMER:
+      if (wp == kClockTimerId) {
+        Tick();
+        return 0;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      // Moves over a clock label are the label's, unless the panel holds the capture.
+      if (GetCapture() != hwnd() && LabelAt(p) != Label::None) return 0;
+      Apply(OnPanelMove(geometry_, ButtonMask(wp), fx, fy));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      // Any button on a clock label drags the window.
+      if (LabelAt(p) != Label::None) {
+        StartOwnerMove(WM_SYSCOMMAND, SC_MOVE | HTCAPTION);
+        return 0;
+      }
+      const int button = msg == WM_LBUTTONDOWN ? kLeftButton : msg == WM_RBUTTONDOWN ? kRightButton : kMiddleButton;
+      Apply(OnPanelPress(geometry_, button, fx, fy));
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const int button = msg == WM_LBUTTONUP ? kLeftButton : msg == WM_RBUTTONUP ? kRightButton : kMiddleButton;
+      Apply(OnPanelRelease(geometry_, button, fx, fy));  // may end the program: nothing after it
+      return 0;
+    }
+    default:
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace tavik

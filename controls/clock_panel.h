@@ -1,0 +1,95 @@
+// The main window's face: background, border, title, the minimise and close buttons and the
+// clock. It covers the owner's whole client area and lies below every other child. It keeps
+// its drawing in a memory surface; the clock labels are drawn into it, not separate windows.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "controls/panel_regions.h"
+#include "core/window.h"
+#include "schedule/clock.h"
+
+namespace tavik {
+
+class ClockPanel : public Window {
+ public:
+  static constexpr COLORREF kBackColor = RGB(165, 55, 55);
+  static constexpr COLORREF kBorderColor = RGB(150, 40, 40);
+  static constexpr COLORREF kTextColor = RGB(255, 255, 255);
+  static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
+  static constexpr UINT kClockTimerMs = 250;
+  static constexpr POINT kTimeOrigin{16, 32};
+  static constexpr int kSecondTop = 48;
+  static constexpr int kSecondGap = 8;  // between the hours and minutes and the seconds
+  static constexpr POINT kDateOrigin{16, 64};
+
+  enum class Label { None, Time, Second, Date };
+
+  // Creates the panel over the owner's whole client area, at the bottom of the z-order.
+  explicit ClockPanel(HWND owner);
+  ~ClockPanel() override;
+
+  // Each show of the owner: back to the bottom, and the clock started; it runs from the
+  // first show to the end, hidden or not.
+  void Shown();
+
+  const std::u16string& Caption() const { return title_; }
+  void Caption(const std::u16string& text) { title_ = text; }  // drawn at the next layout
+  // The clock text of the last tick: always two digits, ":", two digits.
+  std::u16string_view TimeNow() const { return texts_.time.view(); }
+  std::u16string_view SecondText() const { return texts_.second.view(); }
+  std::u16string_view DateText() const { return texts_.date.view(); }
+  // The moment the last tick read.
+  const ClockTime& LastTick() const { return moment_; }
+
+  // Raised at the end of every tick, after the labels are current.
+  std::function<void()> RealTime;
+
+  // What the surface shows, for tests and for the pointer logic.
+  const PanelGeometry& geometry() const { return geometry_; }
+  int MiniFrame() const { return miniFrame_; }
+  int ExitFrame() const { return exitFrame_; }
+  RECT LabelRect(Label label) const;
+  Label LabelAt(POINT p) const;
+  HDC SurfaceDC() const { return surface_.dc(); }
+
+  // One tick of Timer1: the three labels from the present time, then RealTime.
+  void Tick();
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
+
+ private:
+  void ReadClock();  // fills moment_ and texts_; true labels are redrawn by the caller
+  void Layout();
+  void DrawFrame(StripSize strip, HDC stripDC, int x, int y, int frame);
+  void DrawMini(int frame);
+  void DrawExit(int frame);
+  void Apply(const PanelReaction& r);
+  void DrawLabel(Label label, bool clearOld);
+  void StartOwnerMove(UINT msg, WPARAM wp);
+
+  HWND owner_;
+  Surface surface_;
+  PanelGeometry geometry_;
+  std::u16string title_;
+  HBITMAP miniStrip_ = nullptr, exitStrip_ = nullptr;
+  HDC miniDC_ = nullptr, exitDC_ = nullptr;
+  HGDIOBJ miniOld_ = nullptr, exitOld_ = nullptr;
+  StripSize miniSize_, exitSize_;
+  int miniFrame_ = kNormalFrame, exitFrame_ = kNormalFrame;
+
+  ClockTime moment_;
+  ClockTexts texts_;
+  // The locale's weekday name for the day it was read, and its date separator.
+  FixedText<kMaxWeekdayName> weekdayName_;
+  FixedText<kMaxDateSeparator> dateSeparator_;
+  int nameDay_ = -1;  // year * 10000 + month * 100 + day of weekdayName_
+  RECT timeRect_{}, secondRect_{}, dateRect_{};
+  int secondLeft_ = 0;
+  bool clockOn_ = false;
+};
+
+}  // namespace tavik

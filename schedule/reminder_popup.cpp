@@ -1,0 +1,182 @@
+#include "schedule/reminder_popup.h"
+
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "core/app.h"
+#include "core/delay.h"
+
+namespace tavik {
+namespace {
+
+constexpr wchar_t kClass[] = L"TavikReminder";
+constexpr RECT kTimeBox{16, 8, 16 + 58, 8 + 38};
+constexpr RECT kInfoBox{16, 48, 16 + 241, 48 + 97};
+constexpr RECT kCloseBox{184, 160, 184 + 73, 160 + 25};
+constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
+
+HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& box, int id, HWND parent,
+           HFONT font) {
+  HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top,
+                               box.right - box.left, box.bottom - box.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+std::u16string TextOf(HWND w) {
+  if (!w) return {};
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+  return U16(text);
+}
+
+}  // namespace
+
+ReminderPopup::~ReminderPopup() { Unload(); }
+
+void ReminderPopup::Load() {
+  if (IsAlive()) return;
+  ++loadSerial_;
+  RegisterClassOnce(kClass);
+  // Just outside the screen's right edge, its bottom 40 px above the screen's bottom.
+  const int left = GetSystemMetrics(SM_CXSCREEN);
+  const int top = GetSystemMetrics(SM_CYSCREEN) - kHeight - kBottomGap;
+  if (!CreateWnd(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"提醒", WS_POPUP | WS_CLIPCHILDREN, left, top, kWidth,
+                 kHeight, nullptr))
+    return;
+  backBrush_ = CreateSolidBrush(kBackColor);
+  time_ = Child(L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, kTimeBox, 0, hwnd(), UiFont(L"微软雅黑", 21.75));
+  info_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, kInfoBox, 0, hwnd(), YaHei9());
+  close_ = Child(L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseBox, kCloseId, hwnd(), YaHei9());
+  FitTimeLabel();
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetTimer(hwnd(), kSlideTimerId, kSlideTimerMs, nullptr);
+}
+
+void ReminderPopup::SetTime(const std::u16string& text) {
+  Load();
+  SetWindowTextW(time_, W(text));
+  FitTimeLabel();
+}
+
+void ReminderPopup::SetInfo(const std::u16string& text) {
+  Load();
+  SetWindowTextW(info_, W(text));
+}
+
+std::u16string ReminderPopup::TimeText() const { return TextOf(time_); }
+std::u16string ReminderPopup::InfoText() const { return TextOf(info_); }
+
+void ReminderPopup::FitTimeLabel() {
+  if (!time_) return;
+  const std::u16string text = TimeText();
+  ScopedGetDC dc(time_);
+  const SIZE size = TextExtent(dc, reinterpret_cast<HFONT>(SendMessageW(time_, WM_GETFONT, 0, 0)), text);
+  SetWindowPos(time_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ReminderPopup::Show() {
+  Load();
+  if (!IsAlive()) return;
+  ShowWindow(hwnd(), SW_SHOW);
+  BringWindowToTop(hwnd());
+}
+
+void ReminderPopup::Slide() {
+  KillTimer(hwnd(), kSlideTimerId);  // one slide per load, even when a later tick is due meanwhile
+  const unsigned serial = loadSerial_;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const RECT start = Bounds();
+  const int width = start.right - start.left;
+  const int top = start.top;
+  int left = start.left;
+  do {
+    MoveTo(left - kSlideStep, top);
+    Delay(kSlideDelayMs);
+    // Closed while it slid (and perhaps loaded anew since): this slide is over, and silent.
+    if (!IsAlive() || serial != loadSerial_) return;
+    left = Bounds().left;
+  } while (screenWidth - width + kSlideStep < left);
+  MoveTo(screenWidth - width, top);
+
+  HRSRC res = FindResourceW(nullptr, L"BEEP", L"WAVE");
+  HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
+  const void* bytes = data ? LockResource(data) : nullptr;
+  const DWORD size = res ? SizeofResource(nullptr, res) : 0;
+  if (!bytes || size == 0) return;  // nothing to play: the popup stays, silent
+  sound_.resize(size);
+  std::memcpy(sound_.data(), bytes, size);
+  ringing_ = true;
+  PlayAlertSound(sound_.data(), kLoopFlags);
+}
+
+void ReminderPopup::Unload() {
+  if (ringing_) {
+    PlayAlertSound(nullptr, 0);
+    ringing_ = false;
+  }
+  Destroy();
+  OnDestroyed();  // also when the window never existed
+}
+
+void ReminderPopup::OnDestroyed() noexcept {
+  if (ringing_) {
+    PlayAlertSound(nullptr, 0);
+    ringing_ = false;
+  }
+  std::vector<unsigned char>().swap(sound_);
+  if (backBrush_) DeleteObject(backBrush_);
+  backBrush_ = nullptr;
+  time_ = info_ = close_ = nullptr;
+}
+
+LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      FillSolid(dc, r, kBackColor);
+      FrameRect1(dc, 0, 0, r.right - 1, r.bottom - 1, kFrameColor);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:  // the label and the read-only text box
+    case WM_CTLCOLOREDIT: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, kTextColor);
+      SetBkColor(dc, kBackColor);
+      return reinterpret_cast<LRESULT>(backBrush_);
+    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(backBrush_);
+    case WM_TIMER:
+      if (wp == kSlideTimerId) {
+        Slide();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (close_) SetFocus(close_);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wp) == kCloseId && HIWORD(wp) == BN_CLICKED) {
+        Unload();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    default:
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace tavik

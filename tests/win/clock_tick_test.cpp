@@ -1,0 +1,209 @@
+// The 250 ms tick through the real panel and main window: the labels, the due check and
+// what it hands to the popup, with the clock set by the test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "core/app.h"
+#include "tests/win/clock_util.h"
+
+// Every allocation of the test program is counted, so a test can show that a quiet tick
+// allocates nothing.
+namespace {
+std::atomic<long> g_allocations{0};
+}
+// The replacements pair malloc with free themselves.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  ++g_allocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace tavik {
+namespace {
+
+using test::At;
+using test::DataFile;
+
+// 2026-12-09 is a Wednesday.
+const SYSTEMTIME kWed0830 = At(2026, 12, 9, 8, 30, 0);
+
+class ClockTick : public ::testing::Test, public test::ClockFixture {
+ protected:
+  void TearDown() override { Stop(); }
+  std::u16string TimeOf(int row) const { return main->Row(row)->SetTime(); }
+  bool PopupOpen() { return main->frmRem().IsAlive(); }
+};
+
+TEST_F(ClockTick, LabelsShowTheTimeBeforeTheFirstTickAndFollowIt) {
+  StartAt(At(2026, 12, 9, 8, 5, 7));
+  ClockPanel& ui = *main->UI();
+  EXPECT_EQ(ui.TimeNow(), u"08:05");
+  EXPECT_EQ(ui.SecondText(), u":07");
+  EXPECT_EQ(ui.DateText(), u"星期三 12/09");
+  EXPECT_EQ(ui.Caption(), u"Tavik Beta 0.5.1");
+  const RECT time = ui.LabelRect(ClockPanel::Label::Time);
+  const RECT second = ui.LabelRect(ClockPanel::Label::Second);
+  const RECT date = ui.LabelRect(ClockPanel::Label::Date);
+  EXPECT_EQ(time.left, 16);
+  EXPECT_EQ(time.top, 32);
+  EXPECT_EQ(second.left, time.right + 8);
+  EXPECT_EQ(second.top, 48);
+  EXPECT_EQ(date.left, 16);
+  EXPECT_EQ(date.top, 64);
+
+  TickAt(At(2027, 1, 2, 23, 59, 58));  // a Saturday
+  EXPECT_EQ(ui.TimeNow(), u"23:59");
+  EXPECT_EQ(ui.SecondText(), u":58");
+  EXPECT_EQ(ui.DateText(), u"星期六 01/02");
+}
+
+TEST_F(ClockTick, TheTimerRunsFromTheFirstShowAlsoWhileHidden) {
+  StartAt(At(2026, 12, 9, 8, 5, 7), {}, /*keepTimer=*/true);
+  seams.now = At(2026, 12, 9, 9, 10, 0);
+  EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:10"; }, 2000));
+  SendMessageW(main->hwnd(), WM_MOUSEMOVE, 0, WM_LBUTTONUP);  // the tray hides it
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  seams.now = At(2026, 12, 9, 9, 11, 0);
+  EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:11"; }, 2000));
+}
+
+TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
+  StartAt(At(2026, 12, 9, 8, 5, 7), DataFile({{u"08:30", u"不循环", u"a"}, {u"09:00", u"周7", u"b"}}));
+  const HWND panel = main->UI()->hwnd();
+  auto dirty = [&] {
+    RECT r{};
+    GetUpdateRect(panel, &r, FALSE);
+    ValidateRect(panel, nullptr);
+    return r;
+  };
+  UpdateWindow(panel);
+  dirty();
+  TickAt(At(2026, 12, 9, 8, 5, 7));
+  const RECT none = dirty();
+  EXPECT_TRUE(IsRectEmpty(&none));
+
+  TickAt(At(2026, 12, 9, 8, 5, 8));
+  const RECT second = main->UI()->LabelRect(ClockPanel::Label::Second);
+  const RECT r = dirty();
+  EXPECT_TRUE(EqualRect(&r, &second));
+
+  TickAt(At(2026, 12, 9, 8, 6, 8));
+  const RECT time = main->UI()->LabelRect(ClockPanel::Label::Time);
+  const RECT t = dirty();
+  EXPECT_TRUE(EqualRect(&t, &time));
+}
+
+TEST_F(ClockTick, AQuietTickAllocatesNothing) {
+  StartAt(At(2026, 12, 9, 8, 5, 0),
+          DataFile({{u"08:30 (已完成)", u"周135", u"一段比较长的提醒内容，放在堆上"}, {u"09:00", u"不循环", u"b"}}));
+  TickAt(At(2026, 12, 9, 8, 5, 1));  // the check's buffers take their size once
+  const long before = g_allocations;
+  for (int s = 2; s < 12; ++s) TickAt(At(2026, 12, 9, 8, 5, s));
+  EXPECT_EQ(g_allocations - before, 0);
+  EXPECT_EQ(main->UI()->SecondText(), u":11");
+}
+
+TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
+  const std::string file = DataFile({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
+  StartAt(At(2026, 12, 9, 8, 29, 59), file);
+  Tick();
+  EXPECT_FALSE(PopupOpen());
+
+  TickAt(kWed0830);
+  EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"08:30");
+  ASSERT_TRUE(PopupOpen());
+  EXPECT_EQ(main->frmRem().TimeText(), u"08:30");
+  EXPECT_EQ(main->frmRem().InfoText(), u"first");
+  const HWND popup = main->frmRem().hwnd();
+
+  TickAt(At(2026, 12, 9, 8, 30, 0));
+  EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
+  EXPECT_EQ(main->frmRem().hwnd(), popup);  // the same popup, only its texts changed
+  EXPECT_EQ(main->frmRem().TimeText(), u"08:30");
+  EXPECT_EQ(main->frmRem().InfoText(), u"second");
+
+  for (int s = 1; s < 60; s += 7) TickAt(At(2026, 12, 9, 8, 30, s));
+  EXPECT_EQ(TimeOf(3), u"08:30");  // Wednesday is not in 周67
+  EXPECT_EQ(main->frmRem().InfoText(), u"second");
+  EXPECT_EQ(test::ReadFileBytes(cfg()), file);  // the check never saves
+}
+
+TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
+  StartAt(kWed0830, DataFile({{u"09:00", u"周6", u"sat"}, {u"09:00", u"周1234567", u"daily"}}));
+  for (int day = 7; day <= 13; ++day) {  // Monday 2026-12-07 .. Sunday 2026-12-13
+    main->EditItem(1, u"09:00", u"周6", u"sat");
+    main->EditItem(2, u"09:00", u"周1234567", u"daily");
+    TickAt(At(2026, 12, day, 9, 0, 0));
+    TickAt(At(2026, 12, day, 9, 0, 1));
+    TickAt(At(2026, 12, day, 9, 0, 2));
+    EXPECT_EQ(TimeOf(1) == u"09:00 (已完成)", day == 12) << day;
+    EXPECT_EQ(TimeOf(2), u"09:00 (已完成)") << day;
+    main->frmRem().Unload();
+  }
+}
+
+TEST_F(ClockTick, RowsThatCanNeverBeDueStayQuiet) {
+  struct Case {
+    const char16_t* time;
+    const char16_t* cycle;
+  };
+  const Case cases[] = {
+      {u"8:30", u"不循环"},    {u"08:3", u"不循环"},  {u" 08:30", u"不循环"}, {u"08-30", u"不循环"},
+      {u"08:30 ", u"不循环"},  {u"", u"不循环"},      {u"08:30", u"周"},      {u"08:30", u"循环周期"},
+      {u"08:30", u"周1245"},   {u"08:30", u""},        {u"08:30", u"不循环 "},
+  };
+  StartAt(At(2026, 12, 9, 8, 29, 0));
+  // The hidden template row is never due, whatever it holds.
+  main->Row(0)->SetTime(u"08:30");
+  main->Row(0)->SetCycle(u"不循环");
+  for (int i = 0; i < kMaxTasks; ++i) main->AddItem(u"", u"", u"x");
+  const size_t count = std::size(cases);
+  for (size_t first = 0; first < count; first += kMaxTasks) {
+    for (int i = 1; i <= kMaxTasks; ++i) {
+      const Case& c = cases[std::min(first + static_cast<size_t>(i - 1), count - 1)];
+      main->EditItem(static_cast<short>(i), c.time, c.cycle, u"x");
+    }
+    for (int s = 0; s < 3; ++s) TickAt(At(2026, 12, 9, 8, 30, s));
+    EXPECT_FALSE(PopupOpen()) << first;
+    EXPECT_EQ(main->Row(0)->SetTime(), u"08:30");
+  }
+}
+
+TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
+  StartAt(At(2026, 12, 9, 23, 59, 59),
+          DataFile({{u"07:00 (已完成)", u"周1234567", u"daily"},
+                    {u"07:00 (已完成)", u"不循环", u"once"},
+                    {u"00:00", u"周1234567", u"midnight"}}));
+  TickAt(At(2026, 12, 10, 0, 0, 0));  // Thursday
+  EXPECT_EQ(TimeOf(1), u"07:00");
+  EXPECT_EQ(TimeOf(2), u"07:00 (已完成)");
+  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+  ASSERT_TRUE(PopupOpen());
+  EXPECT_EQ(main->frmRem().InfoText(), u"midnight");
+
+  main->frmRem().SetInfo(u"seen");  // a second firing would write its text again
+  for (int s = 0; s < 60; s += 3) TickAt(At(2026, 12, 10, 0, 0, s));
+  EXPECT_EQ(main->frmRem().InfoText(), u"seen");
+  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+
+  TickAt(At(2026, 12, 10, 0, 1, 0));
+  main->frmRem().Unload();
+  TickAt(At(2026, 12, 11, 0, 0, 0));  // the next midnight arms and fires it again
+  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+  ASSERT_TRUE(PopupOpen());
+  EXPECT_EQ(main->frmRem().InfoText(), u"midnight");
+}
+
+}  // namespace
+}  // namespace tavik

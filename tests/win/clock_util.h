@@ -1,0 +1,55 @@
+// A running main window whose clock and alert sound the test controls.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/main_window.h"
+#include "tests/win/test_util.h"
+
+namespace tavik::test {
+
+// A local time with its weekday filled in as the system would.
+SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second = 0);
+
+struct SoundCall {
+  const void* sound;
+  UINT flags;
+};
+
+// Takes over the clock and the sound while it lives.
+class Seams {
+ public:
+  Seams();
+  ~Seams();
+  Seams(const Seams&) = delete;
+  Seams& operator=(const Seams&) = delete;
+
+  SYSTEMTIME now{};
+  std::vector<SoundCall> sounds;
+  int Starts() const;
+  int Stops() const;
+};
+
+class ClockFixture {
+ public:
+  // Starts the main window with these data-file bytes (none: no file) at the given moment.
+  // The panel's own 250 ms timer is stopped unless `keepTimer`: the test ticks it itself.
+  void StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes = {}, bool keepTimer = false);
+  void Stop();
+  // One tick of the clock, as the timer would run it.
+  void Tick();
+  void TickAt(const SYSTEMTIME& moment);
+  std::wstring cfg() const { return dir.File(L"Tavik.cfg"); }
+
+  TempDir dir;
+  Seams seams;
+  std::unique_ptr<MainWindow> main;
+};
+
+std::string DataFile(std::initializer_list<Task> tasks);
+
+}  // namespace tavik::test
