@@ -18,7 +18,10 @@ class MainWindow;
 inline constexpr wchar_t kTitle[] = L"Tavik";
 inline constexpr wchar_t kVersion[] = L"0.5.1";
 inline constexpr UINT_PTR kBackgroundTimerId = 1;
-inline constexpr UINT kBackgroundTimerMs = 600000;  // ten minutes
+#ifndef TAVIK_BACKGROUND_TIMER_MS
+#define TAVIK_BACKGROUND_TIMER_MS 600000  // ten minutes
+#endif
+inline constexpr UINT kBackgroundTimerMs = TAVIK_BACKGROUND_TIMER_MS;
 
 struct AppState {
   std::wstring CfgPath;

@@ -11,9 +11,9 @@
 #include "controls/task_row.h"
 #include "core/task_data.h"
 #include "core/window.h"
+#include "online/message_bar.h"
 #include "schedule/due_check.h"
 #include "schedule/reminder_popup.h"
-#include "online/message_bar.h"
 
 namespace tavik {
 
@@ -58,13 +58,13 @@ class MainWindow : public Window {
   const std::wstring& cfgPath() const { return cfgPath_; }
   HICON icon() const { return icon_; }
   bool loadDone() const { return loadDone_; }
+  MessageBar* Msg() const { return msg_.get(); }
   ClockPanel* UI() const { return ui_.get(); }
   ReminderPopup& frmRem() { return frmRem_; }
 
   // The due check after every clock tick: midnight re-arm, then the first due row fires.
   // Nothing is saved.
   void RealTime();
-  MessageBar* Msg() const { return msg_.get(); }
 
   // Mouse releases over task rows (the item menu lives elsewhere).
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
