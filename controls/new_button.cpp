@@ -67,18 +67,12 @@ LRESULT NewButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       surface_.Paint(hwnd());
       return 0;
     case WM_MOUSEMOVE:
-      if (!leaveTimerOn_) leaveTimerOn_ = SetTimer(hwnd(), kLeaveTimerId, kLeaveCheckMs, nullptr) != 0;
+      leaveCheck_.Start(hwnd());
       Draw(true);
       return 0;
     case WM_TIMER:
-      if (wp == kLeaveTimerId) {
-        POINT p;
-        GetCursorPos(&p);
-        if (WindowFromPoint(p) != hwnd()) {
-          KillTimer(hwnd(), kLeaveTimerId);
-          leaveTimerOn_ = false;
-          Resize();
-        }
+      if (wp == LeaveCheck::kTimerId) {
+        if (leaveCheck_.PointerLeft(hwnd())) Resize();
         return 0;
       }
       break;

@@ -14,8 +14,6 @@ class NewButton : public Window {
   static constexpr int kWidth = 240;
   static constexpr int kHeight = 40;
   static constexpr int kCaptionLeft = 64;
-  static constexpr UINT_PTR kLeaveTimerId = 1;
-  static constexpr UINT kLeaveCheckMs = 50;
 
   // highestIndex: the main window's highest task-row index (rows are numbered from 1).
   NewButton(HWND parent, int x, int y, std::function<int()> highestIndex);
@@ -33,7 +31,7 @@ class NewButton : public Window {
   std::function<int()> highestIndex_;
   Surface surface_;
   bool hovered_ = false;
-  bool leaveTimerOn_ = false;
+  LeaveCheck leaveCheck_;
   int captionTop_ = 0;
 };
 

@@ -104,10 +104,7 @@ void TaskRow::Normal() {
 }
 
 void TaskRow::Highlight() {
-  if (!leaveTimerOn_) {
-    SetTimer(hwnd(), kLeaveTimerId, 50, nullptr);
-    leaveTimerOn_ = true;
-  }
+  leaveCheck_.Start(hwnd());
   if (!highlighted_) {
     highlighted_ = true;
     Paint();
@@ -174,14 +171,8 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       return 0;
     }
     case WM_TIMER:
-      if (wp == kLeaveTimerId) {
-        POINT p;
-        GetCursorPos(&p);
-        if (WindowFromPoint(p) != hwnd()) {
-          KillTimer(hwnd(), kLeaveTimerId);
-          leaveTimerOn_ = false;
-          Normal();
-        }
+      if (wp == LeaveCheck::kTimerId) {
+        if (leaveCheck_.PointerLeft(hwnd())) Normal();
         return 0;
       }
       break;

@@ -15,7 +15,6 @@ class TaskRow : public Window {
  public:
   static constexpr int kWidth = 240;
   static constexpr int kHeight = 50;
-  static constexpr UINT_PTR kLeaveTimerId = 1;
 
   // button: 1 left, 2 right, 4 middle.
   using MouseUpHandler = std::function<void(TaskRow& row, short button)>;
@@ -55,7 +54,7 @@ class TaskRow : public Window {
   MouseUpHandler onMouseUp_;
   Task task_{u"00:00", u"循环周期", u"提醒内容"};
   bool highlighted_ = false;
-  bool leaveTimerOn_ = false;
+  LeaveCheck leaveCheck_;
   RECT infoRect_{10, 32, 230, 49};
   HWND tooltip_ = nullptr;
 };

@@ -103,6 +103,19 @@ void Surface::Paint(HWND hwnd) {
   EndPaint(hwnd, &ps);
 }
 
+void LeaveCheck::Start(HWND hwnd) {
+  if (!running_) running_ = SetTimer(hwnd, kTimerId, kPeriodMs, nullptr) != 0;
+}
+
+bool LeaveCheck::PointerLeft(HWND hwnd) {
+  POINT p;
+  GetCursorPos(&p);
+  if (WindowFromPoint(p) == hwnd) return false;
+  KillTimer(hwnd, kTimerId);
+  running_ = false;
+  return true;
+}
+
 HFONT UiFont(const wchar_t* face, double points, int weight) {
   static std::map<std::tuple<std::wstring, double, int>, HFONT> fonts;  // live for the whole run
   auto key = std::make_tuple(std::wstring(face), points, weight);

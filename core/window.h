@@ -114,6 +114,22 @@ class Surface {
   int w_ = 0, h_ = 0;
 };
 
+// The end of a hover look: a 50 ms timer on the control that notices when the window under
+// the pointer is no longer the control's own (a label over it still counts as the control).
+class LeaveCheck {
+ public:
+  static constexpr UINT_PTR kTimerId = 1;
+  static constexpr UINT kPeriodMs = 50;
+  // On every pointer move over the control: starts the check unless it runs.
+  void Start(HWND hwnd);
+  // On the control's WM_TIMER with kTimerId: true once the pointer has left; the check stops.
+  bool PointerLeft(HWND hwnd);
+  bool running() const { return running_; }
+
+ private:
+  bool running_ = false;
+};
+
 // The program's fonts, made once. Sizes in points at 96 dpi.
 HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);
 HFONT YaHei9();

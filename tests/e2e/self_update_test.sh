@@ -50,14 +50,17 @@ e2e_shot "$e2e_dir/../self-update-bar.png"
 # A click on the bar (left 1, top 77, 22 high), then the notes box is accepted.
 eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
 xdotool mousemove $((X + 40)) $((Y + 88)) click 1
-notes=""
-for _ in $(seq 40); do
-  notes=$(xdotool search --name '^Tavik$' 2>/dev/null | grep -vx "$e2e_main" | head -n 1 || true)
-  [ -n "$notes" ] && break
-  sleep 0.25
-done
-[ -n "$notes" ] || { echo "no notes box after the click" >&2; exit 1; }
-xdotool key --window "$notes" Return
+# The notes box: a visible "Tavik" window other than the main one. Windows come and go while
+# the box opens, so a key sent to one that vanished is simply tried again.
+accept_notes() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Tavik$' 2>/dev/null); do
+    [ "$w" = "$e2e_main" ] && continue
+    xdotool key --window "$w" Return 2>/dev/null && return 0
+  done
+  return 1
+}
+wait_for 10 accept_notes || { echo "no notes box after the click" >&2; exit 1; }
 wait_for 20 logged '"path": "/files/Tavik.exe"' || { echo "no download" >&2; exit 1; }
 
 # Update.bat ends the old program, swaps the files and starts the new one.
