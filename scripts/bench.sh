@@ -13,6 +13,7 @@ tavik_wine_start
 
 dir=$(mktemp -d "$tavik_build_dir/bench.XXXXXX")
 cp "$tavik_build_dir/Tavik.exe" "$dir/Tavik.exe"
+launched=$(date +%s.%N)
 (cd "$dir" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
 pid=$!
 cleanup() {
@@ -28,6 +29,8 @@ for _ in $(seq 100); do
   tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q 'Tavik.exe' && xdotool search --name '^Tavik$' >/dev/null 2>&1 && break
   sleep 0.1
 done
+shown=$(date +%s.%N)
+awk -v a="$launched" -v b="$shown" 'BEGIN { printf "start-up to a visible window: %.2f s (wine included)\n", b - a }'
 sleep 3  # let the start-up settle
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
