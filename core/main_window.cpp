@@ -72,7 +72,6 @@ void MainWindow::Load() {
   btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return HighestIndex(); });
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
-  unloadOthers.push_back([] { frmNew().Unload(); });
   // The message bar after the others: 2 px narrower than the window, hidden until a release
   // is announced.
   RECT inner;
@@ -101,9 +100,12 @@ void MainWindow::Unload() {
   AppState& app = App();
   SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(app.PrevWndProc));
   Shell_NotifyIconW(NIM_DELETE, &app.TrayData);
+  // The other windows close with it: the hidden online window, the popup, the dialog (its
+  // unsaved input is dropped).
   for (auto& unload : unloadOthers)
     if (unload) unload();
   frmRem_.Unload();
+  frmNew().Unload();
   if (app.backgroundTimer) KillTimer(nullptr, app.backgroundTimer);
   app.backgroundTimer = 0;
   Destroy();

@@ -70,7 +70,8 @@ class MainWindow : public Window {
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
   // The row on which the item menu was last opened.
   short actID = 0;
-  // Windows that must close with the main window.
+  // Windows of other parts that must close with the main window, before the popup and the
+  // dialog (the online services register theirs).
   std::vector<std::function<void()>> unloadOthers;
   // The program ends when the window is gone (tests keep their own message loop).
   bool quitOnDestroy = true;
