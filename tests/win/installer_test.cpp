@@ -26,9 +26,8 @@ std::u16string CrcOf(const std::string& bytes) { return Crc32Text(Crc32Buffer(by
 class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    main_ = std::make_unique<MainWindow>(dir_.File(L"Tavik.cfg"));
-    main_->quitOnDestroy = false;
-    ASSERT_TRUE(main_->Create());
+    main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"), /*show=*/false);
+    ASSERT_TRUE(main_);
     installer_ = std::make_unique<Installer>([this] { return main_->Msg(); });
     installer_->programPath = dir_.File(L"Tavik.exe");
     installer_->homeUrl = u"https://home.example/";

@@ -26,11 +26,8 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void Start(const std::string& cfgBytes, bool writeFile = true) {
     if (writeFile) WriteFileBytes(cfg(), cfgBytes);
-    main_ = std::make_unique<MainWindow>(cfg());
-    main_->quitOnDestroy = false;
-    ASSERT_TRUE(main_->Create());
-    main_->Show();
-    ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
+    main_ = test::StartMainWindow(cfg());
+    ASSERT_TRUE(main_);
   }
   void TearDown() override {
     main_.reset();

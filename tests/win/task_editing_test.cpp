@@ -40,11 +40,8 @@ class TaskEditingTest : public ::testing::Test {
  protected:
   void Start(const std::vector<Task>& tasks) {
     if (!tasks.empty()) WriteFileBytes(cfg(), DataFile(tasks));
-    main_ = std::make_unique<MainWindow>(cfg());
-    main_->quitOnDestroy = false;
-    ASSERT_TRUE(main_->Create());
-    main_->Show();
-    ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
+    main_ = test::StartMainWindow(cfg());
+    ASSERT_TRUE(main_);
   }
   void TearDown() override {
     main_.reset();

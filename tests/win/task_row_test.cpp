@@ -43,12 +43,9 @@ SIZE SizeOf(HWND w) {
 class ControlLookTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    main_ = std::make_unique<MainWindow>(dir_.File(L"Tavik.cfg"));
-    main_->quitOnDestroy = false;
-    ASSERT_TRUE(main_->Create());
-    main_->Show();
+    main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
+    ASSERT_TRUE(main_);
     SetForegroundWindow(main_->hwnd());
-    ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
     main_->AddItem(u"08:30", u"周135", u"提醒");
   }
   void TearDown() override {

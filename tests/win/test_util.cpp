@@ -36,6 +36,17 @@ void PumpMessages() {
   }
 }
 
+std::unique_ptr<MainWindow> StartMainWindow(const std::wstring& cfgPath, bool show) {
+  auto main = std::make_unique<MainWindow>(cfgPath);
+  main->quitOnDestroy = false;
+  if (!main->Create()) return nullptr;
+  if (show) {
+    main->Show();
+    if (!PumpUntil([&] { return main->loadDone(); })) return nullptr;
+  }
+  return main;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

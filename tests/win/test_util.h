@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "core/main_window.h"
 
 namespace tavik::test {
 
@@ -34,6 +37,11 @@ bool PumpUntil(Pred done, DWORD timeoutMs = 5000) {
   }
   return true;
 }
+
+// The main window as the program starts it, except that closing it does not end the test's
+// message loop. Shown windows are also waited on until their stored tasks are loaded.
+// Null when the window could not be created.
+std::unique_ptr<MainWindow> StartMainWindow(const std::wstring& cfgPath, bool show = true);
 
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -18,10 +18,8 @@ using test::HttpAnswer;
 class UpdateCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    main_ = std::make_unique<MainWindow>(dir_.File(L"Tavik.cfg"));
-    main_->quitOnDestroy = false;
-    ASSERT_TRUE(main_->Create());
-    main_->Show();
+    main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
+    ASSERT_TRUE(main_);
     ast_ = std::make_unique<UpdateCheck>([this] { return main_ ? main_->Msg() : nullptr; },
                                          [this] { main_->Unload(); });
     ast_->homeUrl = server_.Url("/");
