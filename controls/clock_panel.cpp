@@ -48,7 +48,7 @@ HBITMAP LoadStrip(int id, StripSize& size) {
 
 ClockPanel::ClockPanel(HWND owner) : owner_(owner) {
   RegisterClassOnce(kClass);
-  title_ = u"Tavik Beta " + U16(kVersion);
+  title_ = std::u16string(kProgramTitle) + u" Beta " + kProgramVersion;
   miniStrip_ = LoadStrip(IDB_BTN_MINI, miniSize_);
   exitStrip_ = LoadStrip(IDB_BTN_EXIT, exitSize_);
   {

@@ -9,14 +9,13 @@
 #include <functional>
 #include <string>
 
+#include "core/program.h"
 #include "core/timer_ticks.h"
 
 namespace tavik {
 
 class MainWindow;
 
-inline constexpr wchar_t kTitle[] = L"Tavik";
-inline constexpr wchar_t kVersion[] = L"0.5.1";
 inline constexpr UINT_PTR kBackgroundTimerId = 1;
 #ifndef TAVIK_BACKGROUND_TIMER_MS
 #define TAVIK_BACKGROUND_TIMER_MS 600000  // ten minutes

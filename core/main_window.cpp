@@ -47,7 +47,7 @@ bool MainWindow::Create() {
   const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
   // No frame, no title bar and no taskbar button: the tray icon is the way back to it.
-  if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, kTitle, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y, kWidth,
+  if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, W(kProgramTitle), WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y, kWidth,
                  kHeight, nullptr))
     return false;
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");

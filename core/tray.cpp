@@ -19,7 +19,7 @@ void TrayIcon(short action) {
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_MOUSEMOVE;  // the icon's mouse message arrives in lParam
   data.hIcon = app.frmMain ? app.frmMain->icon() : nullptr;
-  lstrcpynW(data.szTip, (std::wstring(kTitle) + L" " + kVersion).c_str(), ARRAYSIZE(data.szTip));
+  lstrcpynW(data.szTip, W(TitleAndVersion()), ARRAYSIZE(data.szTip));
   Shell_NotifyIconW(static_cast<DWORD>(action), &data);
 }
 

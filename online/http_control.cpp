@@ -5,6 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include "core/program.h"
+#include "core/window.h"
 #include "online/message_window.h"
 #include "online/update_doc.h"
 #include "online/web_request.h"
@@ -67,8 +69,8 @@ void Http::Start(const wchar_t* method, const std::u16string& url, std::string b
   WebRequest request;
   request.method = method;
   request.url = reinterpret_cast<const wchar_t*>(url.c_str());
-  request.userAgent = L"Tavik 0.5.1";
-  request.headers = L"If-Modified-Since: 0\r\nUser-Agent: Tavik 0.5.1\r\n";
+  request.userAgent = Wide(TitleAndVersion());
+  request.headers = L"If-Modified-Since: 0\r\nUser-Agent: " + request.userAgent + L"\r\n";
   request.body = std::move(body);
   request.stepTimeoutMs = kHttpTimeoutMs;
   request.totalLimitMs = 4 * kHttpTimeoutMs;  // an abandoned trickle still ends by itself

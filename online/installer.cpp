@@ -6,6 +6,7 @@
 
 #include "core/ansi.h"
 #include "core/app.h"
+#include "core/window.h"
 #include "core/app_paths.h"
 #include "online/crc32.h"
 #include "online/message_bar.h"
@@ -87,7 +88,7 @@ void Installer::OnClick(const UpdateInfo& info) {
     bar->DrawText(kDownloadingText);
   }
   job->request.url = Wide(info.DownUrl);
-  job->request.userAgent = L"Tavik 0.5.1";
+  job->request.userAgent = Wide(TitleAndVersion());
   job->request.headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
   job->request.stepTimeoutMs = stepTimeoutMs;
   job->request.totalLimitMs = timeLimitMs;

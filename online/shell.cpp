@@ -3,13 +3,14 @@
 #include <shellapi.h>
 
 #include "core/app.h"
+#include "core/window.h"
 #include "online/update_script.h"
 
 namespace tavik {
 namespace {
 
 int RealMessageBox(const std::wstring& text, UINT type) {
-  return MessageBoxW(nullptr, text.c_str(), kTitle, type | MB_SETFOREGROUND);
+  return MessageBoxW(nullptr, text.c_str(), W(kProgramTitle), type | MB_SETFOREGROUND);
 }
 
 void RealOpenUrl(const std::wstring& url) {

@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-namespace tavik {
+#include "core/program.h"
 
-inline constexpr char16_t kProgramVersion[] = u"0.5.1";
+namespace tavik {
 
 // True when a sorts before b. Versions are compared as plain text, code unit by code unit,
 // a text that is a prefix of a longer one sorting first; they are never split into numbers:
