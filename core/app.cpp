@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <cstdint>
+
 #include "core/app_paths.h"
 #include "core/window.h"
 
@@ -38,6 +40,53 @@ BOOL PlayAlertSound(const void* sound, UINT flags) {
   AppState& app = App();
   if (app.playSound) return app.playSound(sound, flags);
   return PlaySoundW(static_cast<const wchar_t*>(sound), nullptr, flags);
+}
+
+std::wstring InstanceName(const std::wstring& cfgPath) {
+  // File names compare without case on Windows; the path itself may be too long for a name.
+  std::wstring upper = cfgPath;
+  CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (wchar_t c : upper) {
+    hash ^= static_cast<std::uint16_t>(c);
+    hash *= 16777619u;
+  }
+  wchar_t name[32];
+  wsprintfW(name, L"Tavik.%08X", hash);
+  return name;
+}
+
+bool ClaimDataFile(const std::wstring& instanceName) {
+  // Kept for the whole run; the system releases it when the process ends.
+  const HANDLE claim = CreateMutexW(nullptr, FALSE, (L"Local\\" + instanceName).c_str());
+  if (claim && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(claim);
+    return false;
+  }
+  return true;  // also when the claim cannot be made at all: better two programs than none
+}
+
+void MarkInstanceWindow(HWND hwnd, const std::wstring& instanceName) {
+  SetPropW(hwnd, instanceName.c_str(), reinterpret_cast<HANDLE>(1));
+}
+
+bool ShowRunningInstance(const std::wstring& instanceName) {
+  struct Search {
+    const std::wstring* name;
+    HWND found;
+  } search{&instanceName, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (!GetPropW(hwnd, s->name->c_str())) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return false;
+  ShowWindow(search.found, SW_SHOW);
+  SetForegroundWindow(search.found);
+  return true;
 }
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {

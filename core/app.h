@@ -46,6 +46,16 @@ AppState& App();
 std::wstring ProgramPath();
 std::wstring CfgPathOfThisProgram();
 
+// One running program per data file, so two task lists never overwrite each other's saves.
+// The name that the running program's claim and its main window carry for this data file.
+std::wstring InstanceName(const std::wstring& cfgPath);
+// Claims the data file for this process; false (and no handle) when a program already holds it.
+bool ClaimDataFile(const std::wstring& instanceName);
+// Marks the main window as the one holding the claim, so a second start can find it.
+void MarkInstanceWindow(HWND hwnd, const std::wstring& instanceName);
+// Shows and brings forward the main window that holds the claim; false when there is none.
+bool ShowRunningInstance(const std::wstring& instanceName);
+
 SYSTEMTIME LocalTimeNow();
 BOOL PlayAlertSound(const void* sound, UINT flags);
 

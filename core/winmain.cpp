@@ -11,8 +11,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
 
-  tavik::MainWindow frmMain(tavik::CfgPathOfThisProgram());
+  const std::wstring cfgPath = tavik::CfgPathOfThisProgram();
+  const std::wstring instance = tavik::InstanceName(cfgPath);
+  if (!tavik::ClaimDataFile(instance)) {  // already running on this data file: show that one
+    tavik::ShowRunningInstance(instance);
+    return 0;
+  }
+
+  tavik::MainWindow frmMain(cfgPath);
   if (!frmMain.Create()) return 1;
+  tavik::MarkInstanceWindow(frmMain.hwnd(), instance);
   tavik::ConnectOnlineServices(frmMain);
   frmMain.Show();
 

@@ -211,5 +211,27 @@ TEST_F(MainWindowTest, ClosingUnloadsTheOtherWindowsAndRestoresTheProcedure) {
   EXPECT_FALSE(main_->IsAlive());
 }
 
+TEST(SingleInstance, ASecondStartOnTheSameDataFileShowsTheRunningOne) {
+  test::TempDir dir;
+  const std::wstring cfg = dir.File(L"Tavik.cfg"), other = dir.File(L"Other.cfg");
+  std::wstring shouted = cfg;
+  CharUpperBuffW(shouted.data(), static_cast<DWORD>(shouted.size()));
+  const std::wstring name = InstanceName(cfg);
+  EXPECT_EQ(InstanceName(shouted), name);  // one file, however its path is spelt
+  EXPECT_NE(InstanceName(other), name);
+
+  EXPECT_TRUE(ClaimDataFile(name));
+  EXPECT_FALSE(ClaimDataFile(name));
+  EXPECT_TRUE(ClaimDataFile(InstanceName(other)));  // another data file runs on its own
+
+  auto main = test::StartMainWindow(cfg);
+  ASSERT_TRUE(main);
+  MarkInstanceWindow(main->hwnd(), name);
+  ShowWindow(main->hwnd(), SW_HIDE);  // hidden in the tray
+  EXPECT_TRUE(ShowRunningInstance(name));
+  EXPECT_TRUE(IsWindowVisible(main->hwnd()));
+  EXPECT_FALSE(ShowRunningInstance(InstanceName(other)));
+}
+
 }  // namespace
 }  // namespace tavik
