@@ -70,19 +70,25 @@ void MarkInstanceWindow(HWND hwnd, const std::wstring& instanceName) {
   SetPropW(hwnd, instanceName.c_str(), reinterpret_cast<HANDLE>(1));
 }
 
+namespace {
+
+struct InstanceSearch {
+  const std::wstring* name;
+  HWND found;
+};
+
+BOOL CALLBACK FindInstanceWindow(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<InstanceSearch*>(lp);
+  if (!GetPropW(hwnd, search->name->c_str())) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
 bool ShowRunningInstance(const std::wstring& instanceName) {
-  struct Search {
-    const std::wstring* name;
-    HWND found;
-  } search{&instanceName, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (!GetPropW(hwnd, s->name->c_str())) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  InstanceSearch search{&instanceName, nullptr};
+  EnumWindows(&FindInstanceWindow, reinterpret_cast<LPARAM>(&search));
   if (!search.found) return false;
   ShowWindow(search.found, SW_SHOW);
   SetForegroundWindow(search.found);
