@@ -30,6 +30,10 @@ constexpr FourByteRange kBmpRanges[] = {
 };
 constexpr unsigned kSupplementaryBase = 189000;  // index of 90 30 81 30
 
+constexpr detail::MovedCode kMoved[] = {
+#include "core/gb18030_moved.inc"
+};
+
 std::string FourBytes(unsigned index) {
   std::string out(4, '\0');
   out[3] = static_cast<char>(0x30 + index % 10);
@@ -43,6 +47,8 @@ std::string FourBytes(unsigned index) {
 
 std::string EncodeFourBytes(char32_t cp) {
   if (cp >= 0x10000 && cp <= 0x10FFFF) return FourBytes(kSupplementaryBase + (cp - 0x10000));
+  for (const auto& m : kMoved)
+    if (m.moved != 0 && cp == m.moved) return FourBytes(m.index);
   for (const auto& r : kBmpRanges)
     if (cp >= r.first && cp <= r.last) return FourBytes(r.index + (cp - r.first));
   return {};
@@ -55,12 +61,30 @@ char32_t DecodeFourBytes(std::string_view seq) {
     const unsigned cp = 0x10000 + (index - kSupplementaryBase);
     return cp <= 0x10FFFF ? cp : kReplacement;
   }
+  for (const auto& m : kMoved)
+    if (m.moved != 0 && index == m.index) return m.moved;
   for (const auto& r : kBmpRanges)
     if (index >= r.index && index <= r.index + (r.last - r.first)) return r.first + (index - r.index);
   return kReplacement;
 }
 
 }  // namespace
+
+namespace detail {
+
+char16_t MovedPrivateUse(unsigned code) {
+  for (const auto& m : kMoved)
+    if (m.code == code) return m.privateUse;
+  return 0;
+}
+
+unsigned MovedCodeOf(char16_t privateUse) {
+  for (const auto& m : kMoved)
+    if (m.privateUse == privateUse) return m.code;
+  return 0;
+}
+
+}  // namespace detail
 
 std::string ToAnsi(std::u16string_view text) {
   std::string out;

@@ -19,8 +19,21 @@ std::u16string FromAnsi(std::string_view bytes);
 std::u16string Ascii(std::string_view ascii);
 
 namespace detail {
+// A two-byte code on which code page 936 (a private-use character) and GB18030-2005 (a real
+// character, stored here under a four-byte code instead) disagree; generated.
+struct MovedCode {
+  char16_t privateUse;
+  unsigned short code;
+  char16_t moved;  // 0: nothing to move
+  unsigned index;  // the four-byte index the moved character is stored under
+};
+// Code page 936's private-use character at such a code, and the other way round; 0 for none.
+char16_t MovedPrivateUse(unsigned code);
+unsigned MovedCodeOf(char16_t privateUse);
+
 // The platform's GBK table (iconv on Linux, code page 936 on Windows), one character at a time.
-// The GBK bytes of a BMP character; empty when GBK cannot hold it.
+// The GBK bytes of a BMP character: one byte (0x80, the euro sign) or a lead byte 0x81-0xFE
+// and a trail byte; empty when GBK cannot hold it.
 std::string EncodeGbk(char16_t ch);
 // The character of a two-byte GBK sequence; U+FFFD when it is not one.
 char16_t DecodeGbk(unsigned char lead, unsigned char trail);

@@ -14,6 +14,10 @@ std::string EncodeGbk(char16_t ch) {
   BOOL usedDefault = FALSE;
   const int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, &unit, 1, buf, sizeof buf, nullptr, &usedDefault);
   if (n <= 0 || n > 2 || usedDefault) return {};
+  const auto first = static_cast<unsigned char>(buf[0]);
+  // A single byte other than the euro sign's 0x80 (0xFF for U+F8F5) reads back as nothing.
+  if (n == 1 && first != 0x80) return {};
+  if (n == 2 && (first < 0x81 || first > 0xFE)) return {};
   return std::string(buf, static_cast<size_t>(n));
 }
 
