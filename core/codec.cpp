@@ -53,10 +53,12 @@ std::string EncodeBytes(std::string_view bytes) {
   return out;
 }
 
-std::string DecodeBytes(std::string_view encoded) {
-  std::string in(encoded);
-  for (char& c : in) c = SwapCase(c);
-  const size_t len = std::min(in.find('='), in.size());
+namespace {
+
+// Step 4 of decoding: the case-swapped input bytes in groups of four from offset 0 for every
+// offset below `len`, into floor(3 * len / 4) bytes. `len` counts the characters in front of
+// the first "=", which is the number of bytes only for ASCII input.
+std::string DecodeGroups(std::string_view in, size_t len) {
   const size_t outLen = 3 * len / 4;
   std::string out(outLen, '\0');
   for (size_t k = 0, off = 0; off < len; ++k, off += 4) {
@@ -74,6 +76,14 @@ std::string DecodeBytes(std::string_view encoded) {
   return out;
 }
 
+}  // namespace
+
+std::string DecodeBytes(std::string_view encoded) {
+  std::string in(encoded);
+  for (char& c : in) c = SwapCase(c);
+  return DecodeGroups(in, std::min(in.find('='), in.size()));
+}
+
 std::u16string Base64(short mode, std::u16string_view text) {
   switch (mode) {
     case 1: {
@@ -81,9 +91,13 @@ std::u16string Base64(short mode, std::u16string_view text) {
       return std::u16string(encoded.begin(), encoded.end());
     }
     case 0: {
-      // Swapping case and mapping non-alphabet characters to 63 work the same on the GBK
-      // bytes as on the characters, so the byte form is the one decoded.
-      return FromAnsi(DecodeBytes(ToAnsi(text)));
+      // The case is swapped on the characters, and the length is counted in characters in
+      // front of the first "=", before the text becomes bytes: a GBK trail byte that looks
+      // like a letter keeps its value, and a Chinese character counts once.
+      std::u16string swapped(text);
+      for (char16_t& c : swapped) c = SwapCase(c);
+      const size_t len = std::min(swapped.find(u'='), swapped.size());
+      return FromAnsi(DecodeGroups(ToAnsi(swapped), len));
     }
     default:
       return {};

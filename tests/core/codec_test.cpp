@@ -58,6 +58,27 @@ TEST(Base64, CharactersOutsideTheAlphabetCorruptOnlyTheirGroup) {
     (void)Base64(0, FromAnsi(junk));
 }
 
+// Damaged or hostile records hold characters outside the alphabet. Decoding swaps the case of
+// the characters (not of the GBK bytes, whose trail may look like a letter: 丄 is 81 41) and
+// counts the characters in front of the first "=" (not the bytes). The expected bytes come
+// from tests/core/codec_reference.py, which writes the steps out again on Python's codecs.
+TEST(Base64, NonAsciiInputFollowsTheDecodingSteps) {
+  const std::pair<std::u16string, std::string> cases[] = {
+      {u"\u4e04", ""},
+      {u"\u4e04\u4e04\u4e04\u4e04", "\xFC\x0F\xC0"},
+      {u"ywjJ\u4e04", "\x61\x62\x63"},
+      {u"\u4e2d\u6587=ywjJ", "\xFF"},
+      {u"ywjJ=\u4e2d\u6587", "\x61\x62\x63"},
+      {u"\u0416", ""},
+      {u"aGVsbG8\u4e2d", "\x02\x0B\xD2\x06\x0F\x3F"},
+      {u"\u4e0d\u5faa\u73af", "\xFF\xFF"},
+      {u"\u2603\u2603=", "\xFF"},
+      {u"\U0001f600ywjJ", "\xFF\xDF\xFA\x61"},
+      {u"ySbB\u4e04yWjJ", "\x62\xC0\x5B\xFC\x06\x30"},
+  };
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(Base64(0, text), FromAnsi(bytes)) << ToAnsi(text);
+}
+
 TEST(Base64, OtherModesGiveNothing) {
   for (short mode : {2, -1, 100}) EXPECT_EQ(Base64(mode, u"abc"), u"");
 }
