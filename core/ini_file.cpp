@@ -11,14 +11,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 // The section name of a header line, or nullopt for any other line.
 std::optional<std::string_view> HeaderName(std::string_view line) {
   line = Trim(line);
@@ -30,44 +22,79 @@ std::optional<std::string_view> HeaderName(std::string_view line) {
 
 }  // namespace
 
+bool SameSectionName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+IniLines::IniLines(std::string_view file) : rest_(file) {
+  if (rest_.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    bom_ = rest_.substr(0, kUtf8Bom.size());
+    rest_.remove_prefix(kUtf8Bom.size());
+  }
+}
+
+bool IniLines::Next() {
+  if (rest_.empty()) return false;
+  const size_t lf = rest_.find('\n');
+  const size_t end = lf == std::string_view::npos ? rest_.size() : lf + 1;
+  raw_ = rest_.substr(0, end);
+  rest_.remove_prefix(end);
+  text_ = raw_;
+  if (!text_.empty() && text_.back() == '\n') {
+    text_.remove_suffix(1);
+    if (!text_.empty() && text_.back() == '\r') text_.remove_suffix(1);
+  }
+  const auto name = HeaderName(text_);
+  header_ = name.has_value();
+  if (header_) {
+    section_ = *name;
+    inSection_ = true;
+  }
+  return true;
+}
+
 std::string ReplaceSection(std::string_view file, std::string_view name,
                            std::optional<std::string_view> body) {
   std::string out;
   out.reserve(file.size() + (body ? body->size() + name.size() + 4 : 0));
-  bool inTarget = false;
+  IniLines lines(file);
+  out.append(lines.bom());
   bool placed = false;
-  size_t pos = 0;
-  while (pos < file.size()) {
-    size_t end = file.find('\n', pos);
-    end = end == std::string_view::npos ? file.size() : end + 1;
-    const std::string_view raw = file.substr(pos, end - pos);  // with its line ending
-    pos = end;
-    std::string_view text = raw;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-
-    if (const auto header = HeaderName(text)) {
-      inTarget = SameName(*header, name);
-      if (inTarget) {
-        if (body && !placed) {
-          out.append("[").append(name).append("]\r\n").append(*body);
-          placed = true;
-        }
-        continue;
-      }
+  while (lines.Next()) {
+    if (!lines.InSection(name)) {
+      out.append(lines.raw());
+      continue;
     }
-    if (!inTarget) out.append(raw);
+    if (lines.header() && body && !placed) {
+      out.append("[").append(name).append("]\r\n").append(*body);
+      placed = true;
+    }
   }
   if (body && !placed) {
-    if (!out.empty() && out.back() != '\n') out.append("\r\n");
+    if (out.size() > lines.bom().size() && out.back() != '\n') out.append("\r\n");
     out.append("[").append(name).append("]\r\n").append(*body);
   }
   return out;
 }
 
 std::string WithDataValue(std::string_view file, std::string_view value) {
-  std::string body = "Data=";
+  std::string body(kDataKey);
   body.append(value).append("\r\n");
-  return ReplaceSection(file, "Data", body);
+  return ReplaceSection(file, kDataSection, body);
+}
+
+bool HoldsWholeDataLine(std::string_view file) {
+  IniLines lines(file);
+  while (lines.Next()) {
+    if (lines.InSection(kDataSection) && !lines.header() && lines.text().substr(0, kDataKey.size()) == kDataKey &&
+        lines.raw().back() == '\n')
+      return true;
+  }
+  return false;
 }
 
 }  // namespace tavik

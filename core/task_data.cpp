@@ -2,6 +2,7 @@
 
 #include "core/ansi.h"
 #include "core/codec.h"
+#include "core/ini_file.h"
 
 namespace tavik {
 
@@ -36,33 +37,22 @@ bool DecodeRecord(std::u16string_view record, Task& out) {
   return true;
 }
 
-std::vector<DataLine> ReadDataLines(std::string_view fileBytes) {
-  static constexpr std::string_view kKey = "Data=";
-  std::vector<DataLine> lines;
-  size_t pos = 0;
-  while (pos < fileBytes.size()) {
-    size_t end = fileBytes.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = fileBytes.size();
-    std::string line(fileBytes.substr(pos, end - pos));
-    // A line ends at CR LF, a lone CR or a lone LF.
-    pos = end;
-    if (pos < fileBytes.size() && fileBytes[pos] == '\r') ++pos;
-    if (pos < fileBytes.size() && fileBytes[pos] == '\n') ++pos;
-
+std::vector<Task> ReadTasks(std::string_view fileBytes, std::size_t limit) {
+  std::vector<Task> tasks;
+  IniLines lines(fileBytes);
+  while (tasks.size() < limit && lines.Next()) {
+    if (!lines.InSection(kDataSection) || lines.header()) continue;
+    std::string_view line = lines.text();
     if (line.empty() || line.back() != ',') continue;
-    for (size_t at; (at = line.find(kKey)) != std::string::npos;) line.erase(at, kKey.size());
+    if (line.substr(0, kDataKey.size()) == kDataKey) line.remove_prefix(kDataKey.size());
     if (line.size() < 2) continue;
-
-    DataLine tasks;
-    size_t start = 0;
-    for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1) {
+    for (size_t start = 0, comma; tasks.size() < limit && (comma = line.find(',', start)) != line.npos;
+         start = comma + 1) {
       Task task;
-      if (DecodeRecord(FromAnsi(line.substr(start, comma - start)), task))
-        tasks.push_back(std::move(task));
+      if (DecodeRecord(FromAnsi(line.substr(start, comma - start)), task)) tasks.push_back(std::move(task));
     }
-    lines.push_back(std::move(tasks));
   }
-  return lines;
+  return tasks;
 }
 
 }  // namespace tavik

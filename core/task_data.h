@@ -1,6 +1,7 @@
 // A task as the rows hold it, its one-line record, and the data file's "Data" value.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,12 +33,10 @@ std::u16string SerializeTasks(const std::vector<Task>& tasks);
 // everything after the second ";" is the text. False when fewer than three fields decode.
 bool DecodeRecord(std::u16string_view record, Task& out);
 
-// The tasks of one data line, in file order, damaged records already skipped.
-using DataLine = std::vector<Task>;
-
-// Reads the data file's bytes the way the start-up load does: every line that ends in ","
-// is a data line ("Data=" removed wherever it stands, lines shorter than 2 characters
-// skipped). The caller adds rows line by line and stops a line once the list is full.
-std::vector<DataLine> ReadDataLines(std::string_view fileBytes);
+// The stored tasks, in file order, as the start-up load reads them: from the lines of the
+// "Data" section that end in "," (the key "Data=" taken off the start of a line, lines
+// shorter than 2 characters skipped), damaged records skipped, at most `limit` of them.
+// Lines outside the section are never tasks: the save keeps them as they are.
+std::vector<Task> ReadTasks(std::string_view fileBytes, std::size_t limit = kMaxTasks);
 
 }  // namespace tavik

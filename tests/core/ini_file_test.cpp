@@ -20,6 +20,11 @@ TEST(IniFile, ReplaceSectionKeepsEverythingElse) {
       {"duplicate sections merged", "[Data]\r\nData=a,\r\n[X]\r\n[ Data ]\r\nData=b,\r\n",
        "[Data]\r\nData=v\r\n[X]\r\n"},
       {"lines before any section kept", "; note\r\n[Data]\r\nData=\r\n", "; note\r\n[Data]\r\nData=v\r\n"},
+      // An editor's byte-order mark stays in front and does not hide the section.
+      {"byte-order mark kept", "\xEF\xBB\xBF[Data]\r\nData=old,\r\n", "\xEF\xBB\xBF[Data]\r\nData=v\r\n"},
+      {"byte-order mark alone", "\xEF\xBB\xBF", "\xEF\xBB\xBF[Data]\r\nData=v\r\n"},
+      // A lone CR ends no line: the header after it is part of the line in front.
+      {"lone CR", "[A]\r\nk=1\r[Data]\r\n", "[A]\r\nk=1\r[Data]\r\n[Data]\r\nData=v\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(WithDataValue(c.file, "v"), c.want) << c.name;
 }
@@ -36,6 +41,25 @@ TEST(IniFile, DeletingConfigLeavesDataByteForByte) {
       {"[Config]", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ReplaceSection(c.file, "Config", std::nullopt), c.want);
+}
+
+TEST(IniFile, AWholeListEndsItsDataLine) {
+  struct Case {
+    const char* file;
+    bool whole;
+  } cases[] = {
+      {"[Data]\r\nData=\r\n", true},
+      {"[Data]\r\nData=abc,\r\n[Other]\r\nx=", true},  // cut after the list: nothing of it lost
+      {"[Data]\r\nData=abc,\n", true},
+      {"\xEF\xBB\xBF[Data]\r\nData=abc,\r\n", true},
+      {"[Data]\r\nData=abc,", false},                     // cut in the value
+      {"[Data]\r\nData=abc,\r", false},
+      {"[Data]\r\n", false},
+      {"[Other]\r\nData=abc,\r\n", false},               // not the section
+      {"", false},
+      {"\0\0\0\0", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HoldsWholeDataLine(c.file), c.whole) << c.file;
 }
 
 }  // namespace
