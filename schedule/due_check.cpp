@@ -1,16 +1,9 @@
 #include "schedule/due_check.h"
 
-#include <algorithm>
-
-#include "schedule/clock.h"
-
 namespace tavik {
 namespace {
 
-bool WasFiredAtMidnight(const DueMemory& memory, const Task& row) {
-  return std::find(memory.firedAtMidnight.begin(), memory.firedAtMidnight.end(), row) !=
-         memory.firedAtMidnight.end();
-}
+int DayOf(const ClockTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
 
 }  // namespace
 
@@ -22,38 +15,43 @@ bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_v
   return cycle.find(static_cast<char16_t>(u'0' + weekday)) != std::u16string_view::npos;
 }
 
-void Rearm(Task& row) {
-  if (row.cycle == kNoRepeat) return;
+bool Rearm(Task& row) {
+  if (row.cycle == kNoRepeat) return false;
   const std::u16string_view mark = kDoneMark;
+  bool changed = false;
   for (auto at = row.time.find(mark); at != std::u16string::npos; at = row.time.find(mark, at)) {
     row.time.erase(at, mark.size());
+    changed = true;
   }
+  return changed;
 }
 
-int DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, int weekday,
-             DueMemory& memory) {
-  const bool midnight = clockText == kMidnight;
-  // A new day's midnight (or any other minute) forgets what fired at the last one.
-  if ((!midnight || memory.weekday != weekday) && !memory.firedAtMidnight.empty()) {
-    memory.firedAtMidnight.clear();
-  }
-  if (midnight) {
-    for (std::size_t i = 0; i < count; ++i) {
-      if (!WasFiredAtMidnight(memory, rows[i])) Rearm(rows[i]);
-    }
-  }
+bool RearmStored(Task& row, std::u16string_view clockText) {
+  Task armed = row;
+  if (!Rearm(armed) || armed.time == clockText) return false;
+  row = std::move(armed);
+  return true;
+}
 
+DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,
+                   DueMemory& memory) {
+  DueResult result;
+  const int day = DayOf(today);
+  if (memory.rearmedDay != day) {
+    const bool first = memory.rearmedDay == 0;
+    for (std::size_t i = 1; i < count; ++i)
+      result.changed |= first ? RearmStored(rows[i], clockText) : Rearm(rows[i]);
+    memory.rearmedDay = day;
+  }
   for (std::size_t i = 1; i < count; ++i) {
     Task& row = rows[i];
-    if (!IsDue(row.time, row.cycle, clockText, weekday)) continue;
+    if (!IsDue(row.time, row.cycle, clockText, today.weekday)) continue;
     row.time += kDoneMark;
-    if (midnight) {
-      memory.weekday = weekday;
-      memory.firedAtMidnight.push_back(row);
-    }
-    return static_cast<int>(i);
+    result.fired = static_cast<int>(i);
+    result.changed = true;
+    break;
   }
-  return kNoRowDue;
+  return result;
 }
 
 }  // namespace tavik

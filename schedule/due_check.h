@@ -1,6 +1,7 @@
-// The due check that runs after every clock tick: re-arms repeating tasks at midnight, then
-// fires the first task whose minute has come. Pure: the rows, the clock text and the weekday
-// are passed in, and the caller shows the popup for the row that fired.
+// The due check that runs after every clock tick: re-arms repeating tasks once a day, then
+// fires the first task whose minute has come. Pure: the rows, the clock text and today's date
+// are passed in, and the caller shows the popup for the row that fired and saves the list
+// when the check changed it.
 #pragma once
 
 #include <cstddef>
@@ -8,11 +9,11 @@
 #include <vector>
 
 #include "core/task_data.h"
+#include "schedule/clock.h"
 
 namespace tavik {
 
 inline constexpr int kNoRowDue = -1;
-inline constexpr char16_t kMidnight[] = u"00:00";
 
 // True when a task with this time text and cycle text falls due at the clock text on the
 // weekday (1 = Monday .. 7 = Sunday): the time equals the clock text, which must itself be a
@@ -21,29 +22,39 @@ bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_v
            int weekday);
 
 // Removes every done mark from a repeating task's time text; a one-off task keeps its mark.
-void Rearm(Task& row);
+// True when the text changed.
+bool Rearm(Task& row);
 
-// What the check remembers between ticks: the tasks it fired during the present "00:00"
-// minute. The midnight re-arm runs on every tick of that minute and would otherwise take
-// back the mark of a repeating task due at 00:00, which would then fire four times a second.
+// A row read from the data file at start: a repeating task's stored mark is from an earlier
+// day, so it is re-armed, unless the task's time is the present minute (it has just fired,
+// and the program was started again within that minute). One-off tasks keep their marks for
+// good. True when the text changed.
+bool RearmStored(Task& row, std::u16string_view clockText);
+
+// What the check remembers between ticks: the day of its last re-arm.
 struct DueMemory {
-  std::vector<Task> firedAtMidnight;  // each as it stood after its mark was set
-  int weekday = 0;                    // the day those tasks fired on
+  int rearmedDay = 0;  // year * 10000 + month * 100 + day; 0 until the first tick
+};
+
+struct DueResult {
+  int fired = kNoRowDue;  // the row that fired, or kNoRowDue
+  bool changed = false;   // a mark was set or taken: the list must be saved
 };
 
 // One due check over rows[0..count): row 0 is the hidden template and never fires.
-//  1. When the clock text is "00:00": every repeating row loses its done marks, except a row
-//     the check itself fired earlier in this same minute.
+//  1. The first tick of a day other than the day of the last re-arm (the "00:00" tick, or the
+//     first one after a sleep or a clock change across midnight) re-arms every repeating row.
+//     The very first tick treats the rows as read from the data file (RearmStored).
 //  2. The first due row, in index order, gets the done mark appended; later rows wait for the
-//     next tick.
-// Returns the index of the row that fired, or kNoRowDue. The popup then shows the clock text
-// (the row's unmarked time) and the row's reminder text. Allocates nothing unless a row fires.
-int DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, int weekday,
-             DueMemory& memory);
+//     next tick. A task due at 00:00 therefore fires once: the re-arm runs before it, once.
+// The popup then shows the clock text (the row's unmarked time) and the row's reminder text.
+// Allocates nothing unless a row fires.
+DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,
+                   DueMemory& memory);
 
-inline int DueCheck(std::vector<Task>& rows, std::u16string_view clockText, int weekday,
-                    DueMemory& memory) {
-  return DueCheck(rows.data(), rows.size(), clockText, weekday, memory);
+inline DueResult DueCheck(std::vector<Task>& rows, std::u16string_view clockText, const ClockTime& today,
+                          DueMemory& memory) {
+  return DueCheck(rows.data(), rows.size(), clockText, today, memory);
 }
 
 }  // namespace tavik

@@ -17,12 +17,18 @@ std::vector<Task> Rows(std::vector<Task> tasks) {
   return tasks;
 }
 
-// The fired rows over a run of ticks, as the popup would be filled.
-std::vector<int> Ticks(std::vector<Task>& rows, std::u16string_view clock, int weekday, int n,
-                       DueMemory& memory) {
+// A day of December 2026 at hh:mm: the 7th is a Monday.
+ClockTime Dec(int day, int hour = 0, int minute = 0) {
+  return {2026, 12, day, (day - 7 + 7 * 10) % 7 + 1, hour, minute, 0};
+}
+
+std::u16string ClockTextOf(const ClockTime& t) { return std::u16string(MakeClockText(t).view()); }
+
+// The fired rows over a run of ticks at one moment, as the popup would be filled.
+std::vector<int> Ticks(std::vector<Task>& rows, const ClockTime& at, int n, DueMemory& memory) {
   std::vector<int> fired;
   for (int i = 0; i < n; ++i) {
-    const int row = DueCheck(rows, clock, weekday, memory);
+    const int row = DueCheck(rows, ClockTextOf(at), at, memory).fired;
     if (row != kNoRowDue) fired.push_back(row);
   }
   return fired;
@@ -83,16 +89,24 @@ TEST(DueCheck, SameMinuteFiresOneRowPerTickLowerIndexFirst) {
                     {u"08:30", u"周135", u"two"},
                     {u"08:30", u"周67", u"three"}});
   DueMemory memory;
-  EXPECT_EQ(DueCheck(rows, u"08:30", 3, memory), 1);
+  const ClockTime wed = Dec(9, 8, 30);
+  DueResult r = DueCheck(rows, u"08:30", wed, memory);
+  EXPECT_EQ(r.fired, 1);
+  EXPECT_TRUE(r.changed);
   EXPECT_EQ(rows[1].time, u"08:30" + kMark);
   EXPECT_EQ(rows[2].time, u"08:30");
-  EXPECT_EQ(DueCheck(rows, u"08:30", 3, memory), 2);
+  EXPECT_EQ(DueCheck(rows, u"08:30", wed, memory).fired, 2);
   EXPECT_EQ(rows[2].time, u"08:30" + kMark);
-  EXPECT_EQ(Ticks(rows, u"08:30", 3, 240, memory), std::vector<int>{});
+  EXPECT_EQ(Ticks(rows, wed, 240, memory), std::vector<int>{});
   EXPECT_EQ(rows[3].time, u"08:30");
+  r = DueCheck(rows, u"08:31", Dec(9, 8, 31), memory);
+  EXPECT_EQ(r.fired, kNoRowDue);
+  EXPECT_FALSE(r.changed);  // a quiet tick changes nothing: nothing to save
 
   // Next midnight: the repeating task is armed again, the one-off stays done.
-  EXPECT_EQ(DueCheck(rows, u"00:00", 4, memory), kNoRowDue);
+  r = DueCheck(rows, u"00:00", Dec(10), memory);
+  EXPECT_EQ(r.fired, kNoRowDue);
+  EXPECT_TRUE(r.changed);
   EXPECT_EQ(rows[1].time, u"08:30" + kMark);
   EXPECT_EQ(rows[2].time, u"08:30");
   EXPECT_EQ(rows[0], Template());
@@ -102,14 +116,12 @@ TEST(DueCheck, TemplateRowNeverFires) {
   // Even a template that looks like a task due every day at midnight.
   std::vector<Task> rows = {{u"00:00", u"周1234567", u"x"}, {u"00:01", u"不循环", u"x"}};
   DueMemory memory;
-  for (int day = 1; day <= 7; ++day) {
-    EXPECT_EQ(Ticks(rows, u"00:00", day, 8, memory), std::vector<int>{});
-  }
+  for (int day = 7; day <= 13; ++day) EXPECT_EQ(Ticks(rows, Dec(day), 8, memory), std::vector<int>{});
   EXPECT_EQ(rows[0].time, u"00:00");
   std::vector<Task> onlyTemplate = {Template()};
-  EXPECT_EQ(DueCheck(onlyTemplate, u"00:00", 1, memory), kNoRowDue);
+  EXPECT_EQ(DueCheck(onlyTemplate, u"00:00", Dec(14), memory).fired, kNoRowDue);
   std::vector<Task> none;
-  EXPECT_EQ(DueCheck(none, u"00:00", 1, memory), kNoRowDue);
+  EXPECT_EQ(DueCheck(none, u"00:00", Dec(15), memory).fired, kNoRowDue);
 }
 
 TEST(DueCheck, MalformedRowsAreSkippedNotBlocking) {
@@ -118,9 +130,9 @@ TEST(DueCheck, MalformedRowsAreSkippedNotBlocking) {
                     {u"08:30", u"周", u"no days"},
                     {u"08:30", u"不循环", u"fires"}});
   DueMemory memory;
-  EXPECT_EQ(DueCheck(rows, u"08:30", 1, memory), 4);
-  EXPECT_EQ(Ticks(rows, u"08:30", 1, 20, memory), std::vector<int>{});
-  EXPECT_EQ(Ticks(rows, u"garbage", 1, 4, memory), std::vector<int>{});
+  EXPECT_EQ(DueCheck(rows, u"08:30", Dec(7, 8, 30), memory).fired, 4);
+  EXPECT_EQ(Ticks(rows, Dec(7, 8, 30), 20, memory), std::vector<int>{});
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(DueCheck(rows, u"garbage", Dec(7, 8, 31), memory).fired, kNoRowDue);
 }
 
 TEST(DueCheck, MidnightRepeatingTaskFiresOnceInItsMinute) {
@@ -129,19 +141,20 @@ TEST(DueCheck, MidnightRepeatingTaskFiresOnceInItsMinute) {
                     {u"00:00" + kMark, u"不循环", u"old one-off"},
                     {u"00:00", u"周3", u"not today"}});
   DueMemory memory;
+  EXPECT_EQ(Ticks(rows, Dec(7, 23, 59), 1, memory), std::vector<int>{});  // Monday evening
   // Tuesday 00:00, a whole minute of ticks.
-  EXPECT_EQ(Ticks(rows, u"00:00", 2, 240, memory), std::vector<int>{1});
+  EXPECT_EQ(Ticks(rows, Dec(8), 240, memory), std::vector<int>{1});
   EXPECT_EQ(rows[1].time, u"00:00" + kMark);
   EXPECT_EQ(rows[2].time, u"07:00");  // re-armed on the first tick and stays so
   EXPECT_EQ(rows[3].time, u"00:00" + kMark);
   EXPECT_EQ(rows[4].time, u"00:00");
 
   // The rest of the day: 07:00 fires once, midnight does not again.
-  EXPECT_EQ(Ticks(rows, u"00:01", 2, 4, memory), std::vector<int>{});
-  EXPECT_EQ(Ticks(rows, u"07:00", 2, 240, memory), std::vector<int>{2});
+  EXPECT_EQ(Ticks(rows, Dec(8, 0, 1), 4, memory), std::vector<int>{});
+  EXPECT_EQ(Ticks(rows, Dec(8, 7, 0), 240, memory), std::vector<int>{2});
 
   // Wednesday's midnight re-arms and fires it again, once; then the 周3 one, once.
-  EXPECT_EQ(Ticks(rows, u"00:00", 3, 240, memory), (std::vector<int>{1, 4}));
+  EXPECT_EQ(Ticks(rows, Dec(9), 240, memory), (std::vector<int>{1, 4}));
   EXPECT_EQ(rows[2].time, u"07:00");
   EXPECT_EQ(rows[3].time, u"00:00" + kMark);
 }
@@ -150,18 +163,138 @@ TEST(DueCheck, MidnightTaskFiresOnceEvenWithoutATickInBetweenDays) {
   // The machine slept from one midnight minute into the next day's.
   auto rows = Rows({{u"00:00", u"周1234567", u"midnight"}});
   DueMemory memory;
-  EXPECT_EQ(Ticks(rows, u"00:00", 5, 10, memory), std::vector<int>{1});
-  EXPECT_EQ(Ticks(rows, u"00:00", 6, 10, memory), std::vector<int>{1});
+  EXPECT_EQ(Ticks(rows, Dec(11), 10, memory), std::vector<int>{1});
+  EXPECT_EQ(Ticks(rows, Dec(12), 10, memory), std::vector<int>{1});
 }
 
 TEST(DueCheck, EditedMidnightTaskIsArmedAgain) {
   auto rows = Rows({{u"00:00", u"周1", u"a"}, {u"00:00", u"周1", u"a"}});
   DueMemory memory;
   // Two equal tasks: both fire, one tick apart, and neither again.
-  EXPECT_EQ(Ticks(rows, u"00:00", 1, 40, memory), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Ticks(rows, Dec(7), 40, memory), (std::vector<int>{1, 2}));
   // The user edits row 1 within the same minute: the new text is armed and fires once.
   rows[1] = {u"00:00", u"周1", u"b"};
-  EXPECT_EQ(Ticks(rows, u"00:00", 1, 40, memory), std::vector<int>{1});
+  EXPECT_EQ(Ticks(rows, Dec(7), 40, memory), std::vector<int>{1});
+}
+
+TEST(DueCheck, StoredMarksOfRepeatingTasksAreFromAnEarlierDay) {
+  struct Case {
+    Task stored;
+    std::u16string clock, after;
+  } cases[] = {
+      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"07:59", u"08:30"},
+      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"09:00", u"08:30"},  // later the same day, too
+      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"08:30", u"08:30" + kMark},  // it has just fired
+      {{u"08:30" + kMark, u"不循环", u"once"}, u"07:59", u"08:30" + kMark},  // one-offs keep theirs
+      {{u"08:30", u"周6", u"armed"}, u"08:30", u"08:30"},
+      {{u"8:3 (已完成)", u"周1", u"hand-edited"}, u"08:03", u"8:3"},
+      {{u"", u"周1", u"empty"}, u"00:00", u""},
+  };
+  for (const Case& c : cases) {
+    Task t = c.stored;
+    EXPECT_EQ(RearmStored(t, c.clock), c.after != c.stored.time) << c.stored.info.size();
+    EXPECT_EQ(t.time, c.after);
+    EXPECT_EQ(t.cycle, c.stored.cycle);
+  }
+}
+
+// A week of one user's days, with the program stopped and started, the laptop asleep and the
+// clock set by hand. A run keeps its rows and memory; each change is saved, and a start reads
+// what was saved last.
+class Week : public ::testing::Test {
+ protected:
+  struct Fired {
+    int day, hour, minute, row;
+    bool operator==(const Fired& o) const {
+      return day == o.day && hour == o.hour && minute == o.minute && row == o.row;
+    }
+  };
+
+  void Start(const ClockTime& at) {
+    rows_ = Rows(saved_);
+    for (size_t i = 1; i < rows_.size(); ++i) RearmStored(rows_[i], ClockTextOf(at));
+    memory_ = DueMemory();
+    running_ = true;
+  }
+  void Stop() { running_ = false; }
+  // Four ticks a second from `from` for `minutes` minutes, as the clock reads.
+  void Run(ClockTime from, int minutes) {
+    ASSERT_TRUE(running_);
+    for (int m = 0; m < minutes; ++m) {
+      for (int tick = 0; tick < 240; ++tick) {
+        const DueResult r = DueCheck(rows_, ClockTextOf(from), from, memory_);
+        if (r.fired != kNoRowDue) fired_.push_back({from.day, from.hour, from.minute, r.fired});
+        if (r.changed) saved_.assign(rows_.begin() + 1, rows_.end());
+      }
+      if (++from.minute == 60) {
+        from.minute = 0;
+        if (++from.hour == 24) from = Dec(from.day + 1);
+      }
+    }
+  }
+
+  std::vector<Task> saved_;
+  std::vector<Task> rows_;
+  DueMemory memory_;
+  bool running_ = false;
+  std::vector<Fired> fired_;
+};
+
+TEST_F(Week, OneOffRingsOnceAcrossRestarts) {
+  saved_ = {{u"13:10", u"不循环", u"once"}};
+  Start(Dec(7, 13, 0));
+  Run(Dec(7, 13, 0), 15);
+  Stop();
+  Start(Dec(7, 13, 10));  // started again within the minute it fired
+  Run(Dec(7, 13, 10), 5);
+  Stop();
+  Start(Dec(7, 15, 0));   // later the same day
+  Run(Dec(7, 15, 0), 1);
+  Stop();
+  Start(Dec(8, 9, 0));    // the next day, through 13:10
+  Run(Dec(8, 13, 5), 10);
+  EXPECT_EQ(fired_, (std::vector<Fired>{{7, 13, 10, 1}}));
+  EXPECT_EQ(saved_[0].time, u"13:10" + kMark);
+}
+
+TEST_F(Week, DailyTaskRingsEveryDayWhateverHappensOvernight) {
+  saved_ = {{u"08:30", u"周1234567", u"daily"}, {u"00:00", u"周1234567", u"midnight"},
+            {u"08:30", u"周6", u"saturday"}};
+  Start(Dec(7, 8, 0));
+  Run(Dec(7, 8, 25), 10);       // Monday: rings
+  Stop();                       // switched off in the evening, mark saved
+  Start(Dec(8, 8, 0));          // Tuesday morning
+  Run(Dec(8, 8, 29), 2);        // rings
+  Run(Dec(8, 23, 50), 1);       // then asleep from 23:50 ...
+  Run(Dec(9, 8, 0), 31);        // ... to Wednesday 08:00: rings at 08:30
+  Run(Dec(9, 23, 59), 2);       // through midnight awake: 00:00 rings once
+  Run(Dec(10, 8, 30), 1);       // Thursday
+  Run(Dec(12, 0, 0), 1);        // the clock set forward to Saturday midnight: rings once
+  Run(Dec(12, 8, 30), 1);       // Saturday 08:30: both 08:30 tasks, one tick apart
+  Stop();
+  Start(Dec(12, 8, 30));        // started again in that minute: nothing rings twice
+  Run(Dec(12, 8, 30), 1);
+  Stop();
+  Start(Dec(13, 7, 0));         // Sunday morning: both repeating tasks armed again
+  Run(Dec(13, 8, 30), 1);
+  EXPECT_EQ(fired_, (std::vector<Fired>{{7, 8, 30, 1},
+                                        {8, 8, 30, 1},
+                                        {9, 8, 30, 1},
+                                        {10, 0, 0, 2},
+                                        {10, 8, 30, 1},
+                                        {12, 0, 0, 2},
+                                        {12, 8, 30, 1},
+                                        {12, 8, 30, 3},
+                                        {13, 8, 30, 1}}));
+}
+
+TEST_F(Week, ClockSetBackOverMidnightArmsTheDayAgain) {
+  saved_ = {{u"08:30", u"周1234567", u"daily"}};
+  Start(Dec(8, 8, 0));
+  Run(Dec(8, 8, 30), 1);
+  Run(Dec(7, 8, 30), 1);  // set back a day: that day is new to the program
+  Run(Dec(7, 8, 31), 1);
+  EXPECT_EQ(fired_, (std::vector<Fired>{{8, 8, 30, 1}, {7, 8, 30, 1}}));
 }
 
 }  // namespace
