@@ -42,12 +42,57 @@ BOOL PlayAlertSound(const void* sound, UINT flags) {
   return PlaySoundW(static_cast<const wchar_t*>(sound), nullptr, flags);
 }
 
+int ShowMessageBox(HWND owner, const std::wstring& text, UINT type) {
+  AppState& app = App();
+  if (app.messageBox) return app.messageBox(owner, text, type);
+  return MessageBoxW(owner, text.c_str(), W(kProgramTitle), type | MB_SETFOREGROUND);
+}
+
+namespace {
+
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// The folder itself, however it is reached (a short name, a mapped drive, "..\"): its
+// volume and file index; failing that, its full long path.
+std::wstring FolderIdentity(const std::wstring& folder) {
+  const HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(h, &info) != FALSE;
+    CloseHandle(h);
+    if (known) {
+      wchar_t id[40];
+      wsprintfW(id, L"%08X:%08X%08X", info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+      return id;
+    }
+  }
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return Upper(folder);
+  full.resize(n);
+  std::wstring longer(MAX_PATH, L'\0');
+  n = GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+  if (n > 0 && n < longer.size()) {
+    longer.resize(n);
+    full = longer;
+  }
+  return Upper(full);
+}
+
+}  // namespace
+
 std::wstring InstanceName(const std::wstring& cfgPath) {
-  // File names compare without case on Windows; the path itself may be too long for a name.
-  std::wstring upper = cfgPath;
-  CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+  const size_t slash = cfgPath.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"." : cfgPath.substr(0, slash + 1);
+  const std::wstring file = slash == std::wstring::npos ? cfgPath : cfgPath.substr(slash + 1);
+  // File names compare without case on Windows; the whole may be too long for a name.
+  const std::wstring key = FolderIdentity(folder) + L"|" + Upper(file);
   std::uint32_t hash = 2166136261u;  // FNV-1a
-  for (wchar_t c : upper) {
+  for (wchar_t c : key) {
     hash ^= static_cast<std::uint16_t>(c);
     hash *= 16777619u;
   }

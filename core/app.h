@@ -38,6 +38,9 @@ struct AppState {
   // Starts (sound bytes) or stops (null) the alert sound; tests count the calls here.
   // Empty: the system's sound service.
   std::function<BOOL(const void* sound, UINT flags)> playSound;
+  // Shows a message box captioned with the program's title and returns its answer; tests
+  // record the calls here. Empty: the system's message box.
+  std::function<int(HWND owner, const std::wstring& text, UINT type)> messageBox;
 };
 
 AppState& App();
@@ -58,6 +61,7 @@ bool ShowRunningInstance(const std::wstring& instanceName);
 
 SYSTEMTIME LocalTimeNow();
 BOOL PlayAlertSound(const void* sound, UINT flags);
+int ShowMessageBox(HWND owner, const std::wstring& text, UINT type);
 
 // The ten-minute timer's callback (its arguments are ignored).
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);

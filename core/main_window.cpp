@@ -7,8 +7,6 @@
 #include "core/ansi.h"
 #include "core/app.h"
 #include "core/delay.h"
-#include "core/file_io.h"
-#include "core/ini_file.h"
 #include "controls/new_button.h"
 #include "editing/item_menu.h"
 #include "editing/new_task_dialog.h"
@@ -19,18 +17,10 @@ namespace {
 
 constexpr wchar_t kClass[] = L"TavikMain";
 
-// Removes the obsolete "Config" section; a missing file stays missing.
-void DeleteConfigSection(const std::wstring& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return;
-  const std::string cleaned = ReplaceSection(bytes, "Config", std::nullopt);
-  if (cleaned != bytes) WriteFileAtomic(path, cleaned);
-}
-
 }  // namespace
 
-MainWindow::MainWindow(std::wstring cfgPath) : cfgPath_(std::move(cfgPath)) {
-  App().CfgPath = cfgPath_;
+MainWindow::MainWindow(std::wstring cfgPath) : data_(std::move(cfgPath)) {
+  App().CfgPath = data_.path();
   App().frmMain = this;
 }
 
@@ -69,7 +59,7 @@ void MainWindow::Load() {
   auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
   templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
   rows_.push_back(std::move(templateRow));
-  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return HighestIndex(); });
+  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return TaskCount(); });
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
   // The message bar after the others: 2 px narrower than the window, hidden until a release
@@ -82,9 +72,11 @@ void MainWindow::Load() {
   // 5. The ten-minute timer.
   app.timerTicks = TimerTicks();
   app.backgroundTimer = SetTimer(nullptr, kBackgroundTimerId, kBackgroundTimerMs, &TimerProc);
-  // 6. Only the "Data" section is in use.
-  DeleteConfigSection(cfgPath_);
-  // 7. The tasks are read once the window stands.
+  // 6. The data file, read once: its "Config" section goes, its tasks wait for the window.
+  const std::vector<Task> stored = data_.Open();
+  pending_.assign(stored.begin(), stored.end());
+  if (!data_.usable()) SaveFailed(DataFile::Failure::Unusable);
+  // 7. The rows are added once the window stands.
   SetTimer(hwnd(), kPingTimerId, 1, nullptr);
 }
 
@@ -119,6 +111,7 @@ TaskRow* MainWindow::Row(int index) const {
 std::vector<Task> MainWindow::Tasks() const {
   std::vector<Task> tasks;
   for (size_t i = 1; i < rows_.size(); ++i) tasks.push_back(rows_[i]->task());
+  tasks.insert(tasks.end(), pending_.begin(), pending_.end());
   return tasks;
 }
 
@@ -168,24 +161,31 @@ void MainWindow::RemoveLastRow() {
 }
 
 bool MainWindow::SaveData() {
-  std::string old;
-  if (!ReadWholeFile(cfgPath_, old) && GetFileAttributesW(cfgPath_.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return false;  // there is a file we cannot read: never replace what we could not keep
-  const std::string value = ToAnsi(SerializeTasks(Tasks()));
-  return WriteFileAtomic(cfgPath_, WithDataValue(old, value));
+  const DataFile::Failure failure = data_.Save(Tasks());
+  if (failure != DataFile::Failure::None) SaveFailed(failure);
+  return failure == DataFile::Failure::None;
+}
+
+void MainWindow::SaveFailed(DataFile::Failure failure) {
+  if (failureTold_ || !IsAlive()) return;  // once a run: later failures stay quiet
+  failureTold_ = true;
+  failureToTell_ = failure;
+  PostMessageW(hwnd(), kSaveFailedMessage, 0, 0);
 }
 
 void MainWindow::LoadData() {
-  std::string bytes;
-  ReadWholeFile(cfgPath_, bytes);  // no file: an empty list
-  for (const DataLine& line : ReadDataLines(bytes)) {
-    for (const Task& task : line) {
-      if (HighestIndex() > 4) break;  // the rest of this line is dropped
-      AddItem(task.time, task.cycle, task.info);
-      if (!IsAlive()) return;
-    }
+  // A stored repeating task's mark is from an earlier day, unless it fired this very minute.
+  bool rearmed = false;
+  for (Task& task : pending_) rearmed |= RearmStored(task, ui_ ? ui_->TimeNow() : std::u16string_view());
+  // Each task leaves the waiting list as its row is made, so a save during the slides finds
+  // it in one place or the other, in its order.
+  while (!pending_.empty() && IsAlive()) {
+    Task task = std::move(pending_.front());
+    pending_.pop_front();
+    AddItem(task.time, task.cycle, task.info);
   }
   loadDone_ = true;
+  if (rearmed && IsAlive()) SaveData();
 }
 
 void MainWindow::RealTime() {
@@ -193,17 +193,21 @@ void MainWindow::RealTime() {
   // Copies into buffers that keep their capacity: a tick where nothing changes allocates nothing.
   dueRows_.resize(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) dueRows_[i] = rows_[i]->task();
-  const int fired = DueCheck(dueRows_, ui_->TimeNow(), ui_->LastTick().weekday, dueMemory_);
+  const DueResult due = DueCheck(dueRows_, ui_->TimeNow(), ui_->LastTick(), dueMemory_);
+  if (!due.changed) return;
   for (size_t i = 0; i < rows_.size(); ++i) {
-    if (static_cast<int>(i) != fired && dueRows_[i].time != rows_[i]->SetTime())
-      rows_[i]->SetTime(dueRows_[i].time);  // re-armed at midnight
+    if (static_cast<int>(i) != due.fired && dueRows_[i].time != rows_[i]->SetTime())
+      rows_[i]->SetTime(dueRows_[i].time);  // re-armed for a new day
   }
-  if (fired == kNoRowDue) return;
-  TaskRow* row = rows_[static_cast<size_t>(fired)].get();
-  frmRem_.SetTime(std::u16string(ui_->TimeNow()));
-  frmRem_.SetInfo(row->RemInfo());
-  frmRem_.Show();
-  row->SetTime(dueRows_[static_cast<size_t>(fired)].time);
+  if (due.fired != kNoRowDue) {
+    TaskRow* row = rows_[static_cast<size_t>(due.fired)].get();
+    frmRem_.SetTime(std::u16string(ui_->TimeNow()));
+    frmRem_.SetInfo(row->RemInfo());
+    frmRem_.Show();
+    row->SetTime(dueRows_[static_cast<size_t>(due.fired)].time);
+  }
+  // The marks are kept across a restart: a fired one-off never rings again.
+  SaveData();
 }
 
 void MainWindow::OnTrayMouse(int mouseMessage) {
@@ -234,6 +238,11 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
       }
       break;
+    case kSaveFailedMessage: {
+      const std::u16string text = SaveFailureMessage(failureToTell_, data_.path());
+      ShowMessageBox(hwnd(), Wide(text), MB_ICONWARNING);
+      return 0;
+    }
     case WM_MOUSEMOVE:
       // The tray icon's callback: its mouse message stands where X would.
       OnTrayMouse(GET_X_LPARAM(lp));

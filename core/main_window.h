@@ -2,6 +2,7 @@
 // It lives for the whole run; closing it ends the program.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "controls/clock_panel.h"
 #include "controls/task_row.h"
+#include "core/data_file.h"
 #include "core/task_data.h"
 #include "core/window.h"
 #include "online/message_bar.h"
@@ -30,6 +32,8 @@ class MainWindow : public Window {
   static constexpr int kSlideStart = 240;
   static constexpr int kSlideStep = 15;
   static constexpr short kSlideDelayMs = 15;
+  // Posted when a save failed, so the message box opens after the work that saved.
+  static constexpr UINT kSaveFailedMessage = WM_APP + 1;
 
   explicit MainWindow(std::wstring cfgPath);
   ~MainWindow() override;
@@ -43,7 +47,10 @@ class MainWindow : public Window {
   // Task rows: index 0 is the hidden template, tasks are 1 .. HighestIndex().
   int HighestIndex() const { return static_cast<int>(rows_.size()) - 1; }
   TaskRow* Row(int index) const;
+  // Every task of the list: the rows, then the stored tasks the start-up load has not added
+  // yet (they belong to the list and are saved with it).
   std::vector<Task> Tasks() const;
+  int TaskCount() const { return HighestIndex() + static_cast<int>(pending_.size()); }
   NewButton* btnNew() const { return btnNew_.get(); }
 
   void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
@@ -52,18 +59,18 @@ class MainWindow : public Window {
   // Removes the last row (its texts must have been moved up by the caller).
   void RemoveLastRow();
   // Writes every task to the data file; false when the file could not be written (the old
-  // file is then still whole).
+  // file is then still whole, and the first failure of the run is told in a message box).
   bool SaveData();
 
-  const std::wstring& cfgPath() const { return cfgPath_; }
+  const std::wstring& cfgPath() const { return data_.path(); }
   HICON icon() const { return icon_; }
   bool loadDone() const { return loadDone_; }
   MessageBar* Msg() const { return msg_.get(); }
   ClockPanel* UI() const { return ui_.get(); }
   ReminderPopup& frmRem() { return frmRem_; }
 
-  // The due check after every clock tick: midnight re-arm, then the first due row fires.
-  // Nothing is saved.
+  // The due check after every clock tick: the day's re-arm, then the first due row fires;
+  // the list is saved when a mark changed.
   void RealTime();
 
   // Mouse releases over task rows (the item menu lives elsewhere).
@@ -81,11 +88,15 @@ class MainWindow : public Window {
 
  private:
   void Load();
-  void LoadData();  // the one-shot read of the data file
+  void LoadData();  // the one-shot load: a row for every stored task
+  void SaveFailed(DataFile::Failure failure);
   void OnTrayMouse(int mouseMessage);
   bool RowAlive(unsigned serial) const;
 
-  std::wstring cfgPath_;
+  DataFile data_;
+  std::deque<Task> pending_;  // stored tasks still to be added by the load
+  DataFile::Failure failureToTell_ = DataFile::Failure::None;
+  bool failureTold_ = false;
   HICON icon_ = nullptr;
   std::unique_ptr<ClockPanel> ui_;
   ReminderPopup frmRem_;

@@ -136,7 +136,10 @@ TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
   for (int s = 1; s < 60; s += 7) TickAt(At(2026, 12, 9, 8, 30, s));
   EXPECT_EQ(TimeOf(3), u"08:30");  // Wednesday is not in 周67
   EXPECT_EQ(main->frmRem().InfoText(), u"second");
-  EXPECT_EQ(test::ReadFileBytes(cfg()), file);  // the check never saves
+  // Each mark was saved as it was set, so a restart keeps it.
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30 (已完成)", u"不循环", u"first"},
+                                                  {u"08:30 (已完成)", u"周135", u"second"},
+                                                  {u"08:30", u"周67", u"third"}}));
 }
 
 TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
@@ -203,6 +206,67 @@ TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
   EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
   ASSERT_TRUE(PopupOpen());
   EXPECT_EQ(main->frmRem().InfoText(), u"midnight");
+}
+
+// The marks across restarts, sleep and clock changes: what the user saw ring does not ring
+// again, and what is due rings, whatever happened to the program or the machine overnight.
+class NeverMiss : public ClockTick {
+ protected:
+  void Restart(const SYSTEMTIME& moment) {
+    Stop();
+    StartAt(moment);
+  }
+  // Closes the popup, then ticks through the given minute; true when it rang again.
+  bool RingsAt(const SYSTEMTIME& minute) {
+    main->frmRem().Unload();
+    for (WORD s = 0; s < 60; s += 15) {
+      SYSTEMTIME t = minute;
+      t.wSecond = s;
+      TickAt(t);
+    }
+    return PopupOpen();
+  }
+};
+
+TEST_F(NeverMiss, AOneOffRingsOnceAcrossRestartsThatDayAndTheNext) {
+  StartAt(At(2026, 12, 9, 13, 9, 50), DataFile({{u"13:10", u"不循环", u"once"}}));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 9, 13, 10)));
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"13:10 (已完成)", u"不循环", u"once"}}));
+
+  Restart(At(2026, 12, 9, 13, 10, 40));  // within the minute it rang
+  EXPECT_FALSE(RingsAt(At(2026, 12, 9, 13, 10)));
+  Restart(At(2026, 12, 9, 15, 0));       // later that day
+  EXPECT_FALSE(RingsAt(At(2026, 12, 9, 15, 1)));
+  Restart(At(2026, 12, 10, 9, 0));       // the next day, before its time
+  EXPECT_FALSE(RingsAt(At(2026, 12, 10, 13, 10)));
+  EXPECT_EQ(TimeOf(1), u"13:10 (已完成)");
+}
+
+TEST_F(NeverMiss, ADailyTaskSavedWithItsMarkYesterdayRingsToday) {
+  StartAt(At(2026, 12, 10, 8, 0), DataFile({{u"08:30 (已完成)", u"周1234567", u"daily"}}));
+  EXPECT_EQ(TimeOf(1), u"08:30");  // armed by the start, and saved so
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
+  Restart(At(2026, 12, 10, 8, 30, 45));  // started again within its minute: rang already
+  EXPECT_FALSE(RingsAt(At(2026, 12, 10, 8, 30)));
+}
+
+TEST_F(NeverMiss, ASleepAcrossMidnightArmsTheNewDay) {
+  StartAt(At(2026, 12, 9, 8, 29, 50), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 9, 8, 30)));
+  TickAt(At(2026, 12, 9, 23, 50));  // asleep from here ...
+  TickAt(At(2026, 12, 10, 8, 0));   // ... to the next morning: no "00:00" tick in between
+  EXPECT_EQ(TimeOf(1), u"08:30");
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
+}
+
+TEST_F(NeverMiss, AClockSetForwardOverMidnightArmsTheNewDay) {
+  StartAt(At(2026, 12, 9, 8, 29, 50), DataFile({{u"08:30", u"周1234567", u"daily"}, {u"09:00", u"不循环", u"once"}}));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 9, 8, 30)));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 9, 9, 0)));
+  EXPECT_TRUE(RingsAt(At(2026, 12, 11, 8, 30)));  // set to Friday by hand
+  EXPECT_FALSE(RingsAt(At(2026, 12, 11, 9, 0)));  // the one-off stays done
 }
 
 }  // namespace

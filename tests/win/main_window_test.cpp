@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, SevenStoredTasksGiveFiveRowsInPlaceAndFiveSaved) {
 
 TEST_F(MainWindowTest, LoadingThenSavingKeepsTheFileByteForByteAndOtherSections) {
   const std::string file = "[Other]\r\nkey=value\r\n[Data]\r\nData=" +
-                           Records({{u"08:30 (已完成)", u"周135", u"a;b,c"}, {u"23:55", u"周7", u"\U0001F600 表情"}}) +
+                           Records({{u"08:30 (已完成)", u"不循环", u"a;b,c"}, {u"23:55", u"周7", u"\U0001F600 表情"}}) +
                            "\r\n[Tail]\r\nx=1\r\n";
   Start(file);
   ASSERT_EQ(main_->HighestIndex(), 2);

@@ -262,7 +262,7 @@ TEST_F(TaskEditingTest, ButtonOpensTheDialogOnlyWhileFourTasksOrFewerExist) {
 }
 
 TEST_F(TaskEditingTest, DeleteMovesLaterTasksUpWithTheirMarksAndSaves) {
-  const Task a{u"08:00", u"不循环", u"a"}, b{u"09:00 (已完成)", u"周1", u"b"}, c{u"10:00", u"周67", u"c"};
+  const Task a{u"08:00", u"不循环", u"a"}, b{u"09:00 (已完成)", u"不循环", u"b"}, c{u"10:00", u"周67", u"c"};
   const struct {
     const char* name;
     short row;

@@ -2,10 +2,33 @@
 
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 
+#include "core/app.h"
+
 namespace tavik::test {
+namespace {
+
+class RecordBoxes : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    App().messageBox = [](HWND owner, const std::wstring& text, UINT type) {
+      ShownBoxes().push_back({owner, text, type});
+      return IDOK;
+    };
+  }
+};
+::testing::Environment* const kRecordBoxes = ::testing::AddGlobalTestEnvironment(new RecordBoxes);
+
+}  // namespace
+
+std::vector<ShownBox>& ShownBoxes() {
+  static std::vector<ShownBox> boxes;
+  return boxes;
+}
 
 TempDir::TempDir() {
   wchar_t base[MAX_PATH];

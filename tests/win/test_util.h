@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/main_window.h"
 
@@ -42,6 +43,15 @@ bool PumpUntil(Pred done, DWORD timeoutMs = 5000) {
 // message loop. Shown windows are also waited on until their stored tasks are loaded.
 // Null when the window could not be created.
 std::unique_ptr<MainWindow> StartMainWindow(const std::wstring& cfgPath, bool show = true);
+
+// Message boxes the program showed, recorded instead of shown (for every test of the run, so
+// that none ever waits for a click); a test clears it before the step it looks at.
+struct ShownBox {
+  HWND owner;
+  std::wstring text;
+  UINT type;
+};
+std::vector<ShownBox>& ShownBoxes();
 
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -1,0 +1,39 @@
+// The data file beside the program: read once at start, rewritten whole after every change.
+// A stored task is never dropped by a save: a file that could not be read is never written
+// over, and a read-only one is left as the user made it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/task_data.h"
+
+namespace tavik {
+
+class DataFile {
+ public:
+  enum class Failure { None, Unusable, ReadOnly, WriteFailed };
+
+  explicit DataFile(std::wstring path) : path_(std::move(path)) {}
+
+  // At start: takes the new copy of a save that a crash interrupted when the file itself is
+  // gone, reads the file, and removes its obsolete "Config" section. Returns the stored tasks
+  // (at most five); none when the file is missing, or when it is there but cannot be read
+  // (usable() is then false for the rest of the run).
+  std::vector<Task> Open();
+
+  // Writes the list as the "Data" value; every other byte of the file stays as it is.
+  Failure Save(const std::vector<Task>& tasks);
+
+  const std::wstring& path() const { return path_; }
+  bool usable() const { return usable_; }
+
+ private:
+  std::wstring path_;
+  bool usable_ = true;
+};
+
+// What the user is told, once a run, when the list cannot be kept in the file.
+std::u16string SaveFailureMessage(DataFile::Failure failure, const std::wstring& path);
+
+}  // namespace tavik

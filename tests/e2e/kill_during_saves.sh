@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# kill -9 at random moments of a save loop: every start afterwards finds the whole list of
+# the last or the one before last save, never fewer tasks, and no stray files are left.
+# Usage: kill_during_saves.sh <tavik_save_loop.exe> <source dir> [kills]
+set -euo pipefail
+helper=$1
+src=$2
+kills=${3:-200}
+build=$(cd "$(dirname "$helper")/.." && pwd)
+source "$src/scripts/wine-env.sh" "$build"
+tavik_wine_prefix
+dir=$(mktemp -d "$build/kill.XXXXXX")
+trap 'rm -rf "$dir"' EXIT
+cp "$helper" "$dir/save_loop.exe"
+cd "$dir"
+
+inside=0
+for i in $(seq "$kills"); do
+  "$WINE" save_loop.exe 'Tavik.cfg' >out.txt 2>/dev/null </dev/null &
+  pid=$!
+  # Wait until it saves, then kill it 0-40 ms later: anywhere in a save or between two.
+  for _ in $(seq 500); do grep -q saving out.txt 2>/dev/null && break; sleep 0.01; done
+  sleep "0.0$((RANDOM % 5))$((RANDOM % 10))"
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  grep -q saving out.txt && inside=$((inside + 1))
+  start=$(tr -d '\r' <out.txt | grep '^start:' || echo "start: none")
+  case "$start" in
+    "start: A" | "start: B") ;;
+    "start: LOST 0") [ "$i" -eq 1 ] || { echo "run $i found no tasks" >&2; exit 1; } ;;  # no file yet
+    *) echo "run $i found a damaged list: $start" >&2; exit 1 ;;
+  esac
+  strays=$(ls -A | grep -v -x -e Tavik.cfg -e Tavik.cfg.new -e out.txt -e save_loop.exe || true)
+  [ -z "$strays" ] || { echo "stray files after run $i: $strays" >&2; exit 1; }
+done
+# The start after the last kill.
+"$WINE" save_loop.exe 'Tavik.cfg' >out.txt 2>/dev/null </dev/null &
+pid=$!
+for _ in $(seq 500); do grep -q saving out.txt 2>/dev/null && break; sleep 0.01; done
+kill -9 "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+tr -d '\r' <out.txt | grep -qx -e 'start: A' -e 'start: B' || { echo "the last start found: $(cat out.txt)" >&2; exit 1; }
+echo "$kills kills, $inside of them inside the save loop; every start found a whole list"
