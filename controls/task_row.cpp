@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 namespace tavik {
 namespace {
 
@@ -17,6 +19,10 @@ constexpr int kCycleTop = 8;
 constexpr int kInfoLeft = 10;
 constexpr int kInfoWidth = 220;
 constexpr int kInfoHeight = 17;
+// Only the first line of the text shows, and a tooltip of a few lines is all one reads: a
+// hand-made file may hold a text of megabytes, which the row neither wraps nor copies whole.
+constexpr size_t kDrawnInfo = 200;
+constexpr size_t kTooltipInfo = 1000;
 
 HFONT TimeFont() { return UiFont(L"微软雅黑", 15.75); }
 
@@ -43,9 +49,10 @@ TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp)
     ti.hwnd = hwnd();
     ti.uId = 1;
     ti.rect = infoRect_;
-    ti.lpszText = const_cast<wchar_t*>(W(task_.info));
+    ti.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+    UpdateTooltip();
   }
   Normal();
 }
@@ -73,7 +80,8 @@ void TaskRow::UpdateTooltip() {
   ti.hwnd = hwnd();
   ti.uId = 1;
   ti.rect = infoRect_;
-  ti.lpszText = const_cast<wchar_t*>(W(task_.info));
+  tipText_ = task_.info.size() <= kTooltipInfo ? task_.info : task_.info.substr(0, kTooltipInfo) + u"…";
+  ti.lpszText = const_cast<wchar_t*>(W(tipText_));
   SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
@@ -156,7 +164,7 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         RECT cycle = CycleRect();
         DrawTextW(mem, W(task_.cycle), -1, &cycle, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
         RECT info = infoRect_;  // only the first line of the wrapped text fits
-        DrawTextW(mem, W(task_.info), -1, &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
       }
       BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
       SelectObject(mem, oldBmp);

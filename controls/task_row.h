@@ -57,6 +57,7 @@ class TaskRow : public Window {
   LeaveCheck leaveCheck_;
   RECT infoRect_{10, 32, 230, 49};
   HWND tooltip_ = nullptr;
+  std::u16string tipText_;
 };
 
 }  // namespace tavik

@@ -35,9 +35,11 @@ std::vector<Task> DataFile::Open() {
       break;
   }
   // Only the "Data" section is in use.
-  const std::string cleaned = ReplaceSection(bytes, "Config", std::nullopt);
-  if (cleaned != bytes && !IsReadOnlyFile(path_)) WriteFileAtomic(path_, cleaned);
-  return ReadTasks(cleaned);
+  if (HasSection(bytes, "Config")) {
+    bytes = ReplaceSection(bytes, "Config", std::nullopt);
+    if (!IsReadOnlyFile(path_)) WriteFileAtomic(path_, bytes);
+  }
+  return ReadTasks(bytes);
 }
 
 DataFile::Failure DataFile::Save(const std::vector<Task>& tasks) {

@@ -59,6 +59,7 @@ bool IniLines::Next() {
 
 std::string ReplaceSection(std::string_view file, std::string_view name,
                            std::optional<std::string_view> body) {
+  if (!body && !HasSection(file, name)) return std::string(file);
   std::string out;
   out.reserve(file.size() + (body ? body->size() + name.size() + 4 : 0));
   IniLines lines(file);
@@ -85,6 +86,13 @@ std::string WithDataValue(std::string_view file, std::string_view value) {
   std::string body(kDataKey);
   body.append(value).append("\r\n");
   return ReplaceSection(file, kDataSection, body);
+}
+
+bool HasSection(std::string_view file, std::string_view name) {
+  IniLines lines(file);
+  while (lines.Next())
+    if (lines.header() && SameSectionName(lines.section(), name)) return true;
+  return false;
 }
 
 bool HoldsWholeDataLine(std::string_view file) {

@@ -42,6 +42,8 @@ class IniLines {
   bool inSection_ = false;
 };
 
+bool HasSection(std::string_view file, std::string_view name);
+
 // Removes every section named `name`. With a body, "[name]" CR LF body takes the place of the
 // first one removed, or is appended at the end when there was none. Other sections and lines,
 // and a leading byte-order mark, are kept byte for byte. `body` is whole lines, each ended by

@@ -25,8 +25,9 @@ std::u16string SerializeTasks(const std::vector<Task>& tasks) {
   return value;
 }
 
-bool DecodeRecord(std::u16string_view record, Task& out) {
-  const std::u16string fields = Base64(0, record);
+namespace {
+
+bool SplitFields(const std::u16string& fields, Task& out) {
   const size_t first = fields.find(u';');
   if (first == std::u16string::npos) return false;
   const size_t second = fields.find(u';', first + 1);
@@ -36,6 +37,18 @@ bool DecodeRecord(std::u16string_view record, Task& out) {
   out.info = fields.substr(second + 1);  // a ";" inside the reminder text stays in it
   return true;
 }
+
+// A record as the file holds it. The records the program writes are ASCII, whose characters
+// are their bytes: decoded as bytes, a record of megabytes costs no copies as text.
+bool DecodeStoredRecord(std::string_view bytes, Task& out) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return SplitFields(Base64(0, FromAnsi(bytes)), out);
+  return SplitFields(FromAnsi(DecodeBytes(bytes)), out);
+}
+
+}  // namespace
+
+bool DecodeRecord(std::u16string_view record, Task& out) { return SplitFields(Base64(0, record), out); }
 
 std::vector<Task> ReadTasks(std::string_view fileBytes, std::size_t limit) {
   std::vector<Task> tasks;
@@ -49,7 +62,7 @@ std::vector<Task> ReadTasks(std::string_view fileBytes, std::size_t limit) {
     for (size_t start = 0, comma; tasks.size() < limit && (comma = line.find(',', start)) != line.npos;
          start = comma + 1) {
       Task task;
-      if (DecodeRecord(FromAnsi(line.substr(start, comma - start)), task)) tasks.push_back(std::move(task));
+      if (DecodeStoredRecord(line.substr(start, comma - start), task)) tasks.push_back(std::move(task));
     }
   }
   return tasks;
