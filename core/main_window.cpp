@@ -88,6 +88,10 @@ void MainWindow::Show() {
 
 void MainWindow::Unload() {
   if (unloaded_ || !IsAlive()) return;
+  if (modalBoxes_ > 0) {
+    closeRequested_ = true;  // ShowModalBox closes the window once the box is gone
+    return;
+  }
   unloaded_ = true;
   AppState& app = App();
   SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(app.PrevWndProc));
@@ -101,6 +105,15 @@ void MainWindow::Unload() {
   if (app.backgroundTimer) KillTimer(nullptr, app.backgroundTimer);
   app.backgroundTimer = 0;
   Destroy();
+}
+
+int MainWindow::ShowModalBox(const std::wstring& text, UINT type) {
+  ++modalBoxes_;
+  const int answer = ShowMessageBox(IsAlive() ? hwnd() : nullptr, text, type);
+  --modalBoxes_;
+  // The close came while the box was open; it runs once the caller has finished.
+  if (modalBoxes_ == 0 && closeRequested_ && IsAlive()) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  return answer;
 }
 
 TaskRow* MainWindow::Row(int index) const {
@@ -240,7 +253,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       break;
     case kSaveFailedMessage: {
       const std::u16string text = SaveFailureMessage(failureToTell_, data_.path());
-      ShowMessageBox(hwnd(), Wide(text), MB_ICONWARNING);
+      ShowModalBox(Wide(text), MB_ICONWARNING);
       return 0;
     }
     case WM_MOUSEMOVE:

@@ -41,8 +41,16 @@ class MainWindow : public Window {
   // Creates the window centred on the screen and runs the load; then show it.
   bool Create();
   void Show();
-  // Ends the program: hook removed, tray icon deleted, the other windows closed.
+  // Ends the program: hook removed, tray icon deleted, the other windows closed. While a
+  // message box of the program is open the unload waits for it to close, so nothing that
+  // the box interrupted loses its objects.
   void Unload();
+  // A message box owned by this window: the window is disabled until it is closed, and the
+  // box stays above it. Returns its answer.
+  int ShowModalBox(const std::wstring& text, UINT type);
+  bool InModalBox() const { return modalBoxes_ > 0; }
+  // The program is ending: work a box interrupted does not go on.
+  bool Closing() const { return closeRequested_ || unloaded_ || !IsAlive(); }
 
   // Task rows: index 0 is the hidden template, tasks are 1 .. HighestIndex().
   int HighestIndex() const { return static_cast<int>(rows_.size()) - 1; }
@@ -108,6 +116,8 @@ class MainWindow : public Window {
   bool loadStarted_ = false;
   bool loadDone_ = false;
   bool unloaded_ = false;
+  int modalBoxes_ = 0;
+  bool closeRequested_ = false;
   UINT taskbarCreated_ = 0;
 };
 

@@ -78,11 +78,13 @@ void Http::Start(const wchar_t* method, const std::u16string& url, std::string b
   try {
     std::thread([transfer, request = std::move(request)] {
       std::string received;
-      RunWebRequest(request, transfer->abandoned, [&](std::string_view bytes) {
+      const WebResult result = RunWebRequest(request, transfer->abandoned, [&](std::string_view bytes) {
         received.append(bytes);
         return true;
       });
-      transfer->body = std::move(received);
+      // A body cut short of its announced length is no answer: half a document can read
+      // as another one (a missing MinVer, a different release).
+      if (result.complete || result.truncated) transfer->body = std::move(received);
       transfer->done.store(true, std::memory_order_release);
     }).detach();
   } catch (...) {

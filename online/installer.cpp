@@ -11,6 +11,7 @@
 #include "online/crc32.h"
 #include "online/message_bar.h"
 #include "online/message_window.h"
+#include "online/online_host.h"
 #include "online/shell.h"
 #include "online/update_script.h"
 #include "online/web_request.h"
@@ -58,16 +59,18 @@ bool FetchToFile(const WebRequest& request, const std::atomic<bool>& cancel, con
 }
 }  // namespace
 
-Installer::Installer(std::function<MessageBar*()> bar) : bar_(std::move(bar)) {}
+Installer::Installer(OnlineHost& host) : host_(host) {}
 
 Installer::~Installer() {
   if (job_) job_->cancel = true;
 }
 
-void Installer::OnClick(const UpdateInfo& info) {
-  if (job_) return;  // a download is under way; its end hides the bar
-  OnlineShell& shell = Shell();
-  if (!info.Tips.empty() && shell.messageBox) shell.messageBox(Wide(info.Tips), MB_ICONINFORMATION);
+void Installer::OnClick(UpdateInfo info) {
+  if (job_ || host_.InBox()) return;  // a download is under way (its end hides the bar), or a box is open
+  if (!info.Tips.empty()) {
+    host_.Box(Wide(NotesForBox(info.Tips)), MB_ICONINFORMATION);
+    if (host_.Closing()) return;  // the program was closed meanwhile: nothing is fetched
+  }
   // Only a program file from a trusted address is installed: the CRC-32 in the document
   // guards against damage, not against a release altered on the way.
   if (!MayInstall(info.DownUrl)) {
@@ -83,7 +86,7 @@ void Installer::OnClick(const UpdateInfo& info) {
   job->tmpPath = InFolder(job->folder, kDownloadName);
   job->hash = info.Hash;
   for (const char16_t* name : {kOldProgramName, kDownloadName, kScriptName}) RemoveIfThere(InFolder(job->folder, name));
-  if (MessageBar* bar = bar_ ? bar_() : nullptr) {
+  if (MessageBar* bar = host_.Bar()) {
     bar->Clear();
     bar->DrawText(kDownloadingText);
   }
@@ -92,6 +95,8 @@ void Installer::OnClick(const UpdateInfo& info) {
   job->request.headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
   job->request.stepTimeoutMs = stepTimeoutMs;
   job->request.totalLimitMs = timeLimitMs;
+  job->request.maxBodyBytes = maxBytes;
+  job->request.mayFollow = [](std::u16string_view to) { return IsTrustedReleaseAddress(to); };
 
   if (!notify_) {
     notify_ = std::make_unique<MessageWindow>();
@@ -144,13 +149,12 @@ void Installer::OnDownloaded() {
 
 void Installer::Fail(const std::wstring& tmpPath) {
   RemoveIfThere(tmpPath);
-  OnlineShell& shell = Shell();
-  if (shell.messageBox) shell.messageBox(Wide(kDownloadFailedMessage), MB_ICONINFORMATION);
+  host_.Box(Wide(kDownloadFailedMessage), MB_ICONINFORMATION);
   OpenHome();
 }
 
 void Installer::HideBar() {
-  if (MessageBar* bar = bar_ ? bar_() : nullptr) bar->Hide();
+  if (MessageBar* bar = host_.Bar()) bar->Hide();
 }
 
 void Installer::OpenHome() {

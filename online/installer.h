@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,29 +12,34 @@
 
 namespace tavik {
 
-class MessageBar;
 class MessageWindow;
+class OnlineHost;
 
 // A stalled or trickling server gives up after this long.
 inline constexpr DWORD kDownloadTimeLimitMs = 10 * 60 * 1000;
 inline constexpr DWORD kDownloadStepTimeoutMs = 30 * 1000;
+// No release of this program comes near this; anything larger is not one.
+inline constexpr std::uint64_t kMaxReleaseBytes = 64ull << 20;
 
 class Installer {
  public:
-  explicit Installer(std::function<MessageBar*()> bar);
+  explicit Installer(OnlineHost& host);
   ~Installer();
   Installer(const Installer&) = delete;
   Installer& operator=(const Installer&) = delete;
 
-  // Runs the installer for the update results of the moment. The download runs on a worker
-  // thread; the window thread keeps running and finishes the work when it arrives.
-  void OnClick(const UpdateInfo& info);
+  // Runs the installer for the update results of the moment. The release notes are shown in
+  // a box modal to the program; the download runs on a worker thread, while the window
+  // thread keeps running, and finishes the work when it arrives. A click while a download
+  // or a box is under way does nothing.
+  void OnClick(UpdateInfo info);
   bool Downloading() const { return job_ != nullptr; }
 
   std::u16string homeUrl;
   std::wstring programPath;  // the running program's file; empty: this program
   DWORD timeLimitMs = kDownloadTimeLimitMs;
   DWORD stepTimeoutMs = kDownloadStepTimeoutMs;
+  std::uint64_t maxBytes = kMaxReleaseBytes;
 
  private:
   struct Job;
@@ -43,7 +48,7 @@ class Installer {
   void HideBar();
   void OpenHome();
 
-  std::function<MessageBar*()> bar_;
+  OnlineHost& host_;
   std::unique_ptr<MessageWindow> notify_;
   std::shared_ptr<Job> job_;
 };

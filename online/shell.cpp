@@ -9,10 +9,6 @@
 namespace tavik {
 namespace {
 
-int RealMessageBox(const std::wstring& text, UINT type) {
-  return MessageBoxW(nullptr, text.c_str(), W(kProgramTitle), type | MB_SETFOREGROUND);
-}
-
 void RealOpenUrl(const std::wstring& url) {
   ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -40,7 +36,7 @@ bool RealStartScript(const std::wstring& folder) {
 }  // namespace
 
 OnlineShell& Shell() {
-  static OnlineShell shell{RealMessageBox, RealOpenUrl, RealStartScript};
+  static OnlineShell shell{RealOpenUrl, RealStartScript};
   return shell;
 }
 

@@ -1,5 +1,5 @@
-// What the online services hand to the user's desktop: message boxes, the browser and the
-// command interpreter. Tests put recorders here, so nothing is shown, opened or run.
+// What the online services hand to the user's desktop: the browser and the command
+// interpreter. Tests put recorders here, so nothing is opened or run.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +10,6 @@
 namespace tavik {
 
 struct OnlineShell {
-  // A message box captioned with the program's title; returns its answer.
-  std::function<int(const std::wstring& text, UINT type)> messageBox;
   // Opens an address in the user's browser.
   std::function<void(const std::wstring& url)> openUrl;
   // Starts the update script of a folder, hidden and without waiting; false when it did not start.

@@ -25,34 +25,54 @@ DWORD WINAPI VisitThread(void* param) {
   return 0;
 }
 
-std::unique_ptr<UpdateCheck>& AstSlot() {
-  static std::unique_ptr<UpdateCheck> ast;
+class MainWindowHost : public OnlineHost {
+ public:
+  explicit MainWindowHost(MainWindow& main) : main_(main) {}
+  MessageBar* Bar() override { return main_.IsAlive() ? main_.Msg() : nullptr; }
+  int Box(const std::wstring& text, UINT type) override { return main_.ShowModalBox(text, type); }
+  bool InBox() const override { return main_.InModalBox(); }
+  bool Closing() const override { return main_.Closing(); }
+  void EndProgram() override { main_.Unload(); }
+
+ private:
+  MainWindow& main_;
+};
+
+struct Ast {
+  std::unique_ptr<OnlineHost> host;
+  std::unique_ptr<UpdateCheck> check;
+};
+
+Ast& AstSlot() {
+  static Ast ast;
   return ast;
 }
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(std::function<MessageBar*()> bar, std::function<void()> endProgram)
-    : installer(bar), bar_(std::move(bar)), endProgram_(std::move(endProgram)) {
+UpdateCheck::UpdateCheck(OnlineHost& host) : installer(host), host_(host) {
   Http1.Finished = [this] { OnFinished(); };
 }
 
-void UpdateCheck::Update() { Http1.Get1(UpdateRequestUrl(homeUrl)); }
+void UpdateCheck::Update() {
+  if (host_.InBox()) return;  // the box's own work is still to finish; the next check comes
+  Http1.Get1(UpdateRequestUrl(homeUrl));
+}
 
 void UpdateCheck::OnFinished() {
   const UpdateOutcome outcome = EvaluateUpdate(Http1.ResponseText(), homeUrl, kProgramVersion, info);
   info = outcome.info;
   statisticUrl_ = outcome.statisticUrl;
-  OnlineShell& shell = Shell();
   if (outcome.tooOld) {
-    if (shell.messageBox) shell.messageBox(Wide(kTooOldMessage), MB_ICONERROR);
+    // The box holds the evaluation; a close meanwhile waits, so the ending runs whole.
+    host_.Box(Wide(kTooOldMessage), MB_ICONERROR);
+    OnlineShell& shell = Shell();
     if (shell.openUrl) shell.openUrl(Wide(homeUrl));  // the built-in address, not the document's
     SpeedUp();
-    const auto endProgram = endProgram_;  // the unload discards this window
-    if (endProgram) endProgram();
+    host_.EndProgram();  // discards this window: nothing after it
     return;
   }
-  if (MessageBar* bar = bar_ ? bar_() : nullptr) {
+  if (MessageBar* bar = host_.Bar()) {
     bar->Clear();
     if (outcome.announce) {
       bar->DrawText(outcome.barText);
@@ -103,18 +123,21 @@ void FinishStatisticVisits(DWORD waitMs) {
   threads.clear();
 }
 
+std::unique_ptr<OnlineHost> HostOf(MainWindow& frmMain) { return std::make_unique<MainWindowHost>(frmMain); }
+
 UpdateCheck& FrmAst() {
-  auto& ast = AstSlot();
-  if (!ast) {
-    ast = std::make_unique<UpdateCheck>([] { return App().frmMain ? App().frmMain->Msg() : nullptr; },
-                                        [] {
-                                          if (App().frmMain) App().frmMain->Unload();
-                                        });
+  Ast& ast = AstSlot();
+  if (!ast.check) {
+    ast.host = HostOf(*App().frmMain);
+    ast.check = std::make_unique<UpdateCheck>(*ast.host);
   }
-  return *ast;
+  return *ast.check;
 }
 
-void UnloadFrmAst() { AstSlot().reset(); }
+void UnloadFrmAst() {
+  AstSlot().check.reset();
+  AstSlot().host.reset();
+}
 
 void ConnectOnlineServices(MainWindow& frmMain) {
   App().updateCheck = [] { FrmAst().Update(); };

@@ -6,10 +6,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "online/http_control.h"
 #include "online/installer.h"
+#include "online/online_host.h"
 #include "online/update_doc.h"
 
 namespace tavik {
@@ -21,10 +23,10 @@ inline constexpr char16_t kHomeUrl[] = u"" TAVIK_HOME_URL;
 
 class UpdateCheck {
  public:
-  // bar: the main window's message bar (may be null); endProgram: the main window's unload.
-  UpdateCheck(std::function<MessageBar*()> bar, std::function<void()> endProgram);
+  explicit UpdateCheck(OnlineHost& host);
 
-  // Asks the site for its update document; the answer is evaluated when it arrives.
+  // Asks the site for its update document; the answer is evaluated when it arrives. Nothing
+  // while a box of the program is open.
   void Update();
   // The statistics visit for the last evaluated document; nothing when it named no page.
   void SpeedUp();
@@ -39,8 +41,7 @@ class UpdateCheck {
  private:
   void OnFinished();
 
-  std::function<MessageBar*()> bar_;
-  std::function<void()> endProgram_;
+  OnlineHost& host_;
   std::u16string statisticUrl_;
 };
 
@@ -49,6 +50,9 @@ class UpdateCheck {
 void VisitStatistics(const std::u16string& url);
 // Lets visits still under way finish before the program ends, waiting at most waitMs.
 void FinishStatisticVisits(DWORD waitMs);
+
+// The main window as the online services see it.
+std::unique_ptr<OnlineHost> HostOf(MainWindow& frmMain);
 
 // frmAst: made on first use, with the main window's bar and unload.
 UpdateCheck& FrmAst();

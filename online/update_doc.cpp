@@ -85,6 +85,22 @@ UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_vi
   return out;
 }
 
+std::u16string NotesForBox(std::u16string_view tips) {
+  std::size_t lines = 1, end = 0;
+  for (; end < tips.size(); ++end) {
+    const char16_t c = tips[end];
+    if (c == u'\n') ++lines;
+    if (c == u'\r' || c == u'\n') continue;
+    if (lines > kNotesLines || end >= kNotesCharacters) break;
+  }
+  if (end >= tips.size()) return std::u16string(tips);
+  std::u16string_view kept = tips.substr(0, end);
+  // Never half a line break or half a surrogate pair.
+  while (!kept.empty() && (kept.back() == u'\r' || kept.back() == u'\n' || (kept.back() >= 0xD800 && kept.back() <= 0xDBFF)))
+    kept.remove_suffix(1);
+  return std::u16string(kept) + kCrLf + u"…";
+}
+
 std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why) {
   std::u16string notes = ReplaceAll(doc.stableTips, kCrLf, u"/");
   notes = ReplaceAll(notes, u"\n", u"/");

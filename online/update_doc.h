@@ -59,6 +59,12 @@ std::u16string DecodeUpdateDocument(std::u16string_view responseText);
 UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_view homeUrl,
                              std::u16string_view runningVersion, const UpdateInfo& previous);
 
+// The release notes as the box shows them: a box taller than the screen would hide its own
+// button, so at most kNotesLines lines and kNotesCharacters characters, cut with "…".
+inline constexpr std::size_t kNotesLines = 15;
+inline constexpr std::size_t kNotesCharacters = 600;
+std::u16string NotesForBox(std::u16string_view tips);
+
 // What the site owner publishes; the publisher tool fills it in.
 struct UpdateDocument {
   std::u16string home, statistic, feedback, donate;

@@ -1,5 +1,7 @@
 #include "online/update_script.h"
 
+#include <algorithm>
+
 #include "core/ansi.h"
 
 namespace tavik {
@@ -95,6 +97,29 @@ bool IsTrustedReleaseAddress(std::u16string_view url) noexcept {
   return IsLoopbackAuthority(authority);
 }
 
+std::u16string ResolveAddress(std::u16string_view base, std::u16string_view location) {
+  while (!location.empty() && location.front() == u' ') location.remove_prefix(1);
+  while (!location.empty() && location.back() == u' ') location.remove_suffix(1);
+  if (location.empty()) return {};
+  for (const char16_t c : location)
+    if (c < 0x20 || c == 0x7F) return {};
+  if (StartsWithNoCase(location, u"http://") || StartsWithNoCase(location, u"https://")) return std::u16string(location);
+  std::size_t schemeEnd = 0;
+  if (StartsWithNoCase(base, u"http://")) schemeEnd = 7;
+  else if (StartsWithNoCase(base, u"https://")) schemeEnd = 8;
+  else return {};
+  if (location.substr(0, 2) == u"//") return std::u16string(base.substr(0, schemeEnd - 2)) + std::u16string(location);
+  const std::size_t pathStart = std::min(base.find_first_of(u"/?#", schemeEnd), base.size());
+  if (location.front() == u'/') return std::u16string(base.substr(0, pathStart)) + std::u16string(location);
+  std::u16string_view path = base.substr(pathStart);
+  path = path.substr(0, path.find_first_of(u"?#"));
+  const std::size_t slash = path.rfind(u'/');
+  std::u16string out(base.substr(0, pathStart));
+  out += slash == std::u16string_view::npos ? std::u16string(u"/") : std::u16string(path.substr(0, slash + 1));
+  out += location;
+  return out;
+}
+
 bool MayInstall(std::u16string_view downUrl) noexcept {
   return IsProgramAddress(downUrl) && IsTrustedReleaseAddress(downUrl);
 }
@@ -142,7 +167,9 @@ std::u16string UpdateScript(std::u16string_view stem) {
       u"del /f " + std::u16string(kOldProgramName),
       pause,
       u"start \"\" " + program,  // start takes a first quoted argument as the window title
-      u"del \"%~f0\"",
+      // The script runs in the program's folder; "%~f0" would bring the folder's name into
+      // the line, where a "%" in it is lost.
+      u"del " + std::u16string(kScriptName),
   };
   std::u16string script;
   for (const std::u16string& line : lines) script += line + u"\r\n";

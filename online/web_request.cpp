@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/window.h"
+#include "online/update_script.h"
+
 namespace tavik {
 namespace {
 
@@ -23,6 +26,10 @@ class InternetHandle {
   HINTERNET h_;
 };
 
+bool IsRedirectStatus(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
 bool QueryNumber(HINTERNET request, DWORD what, DWORD& value) {
   DWORD size = sizeof value;
   return WinHttpQueryHeaders(request, what | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
@@ -31,17 +38,21 @@ bool QueryNumber(HINTERNET request, DWORD what, DWORD& value) {
 
 }  // namespace
 
-WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
-                        const std::function<bool(std::string_view)>& sink) {
+namespace {
+
+// One request of the exchange, without following redirects when the caller checks them.
+// Sets `location` to where a redirect points (and returns the result so far) when it stops
+// for one.
+WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::atomic<bool>& cancel,
+                  const std::function<bool(std::string_view)>& sink, DWORD started, std::wstring& location) {
   WebResult result;
-  const DWORD started = GetTickCount();
   auto overTime = [&] { return req.totalLimitMs != 0 && GetTickCount() - started >= req.totalLimitMs; };
 
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
       static_cast<DWORD>(-1);
-  if (req.url.empty() || !WinHttpCrackUrl(req.url.c_str(), 0, 0, &parts)) return result;
+  if (url.empty() || !WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) return result;
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return result;
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
@@ -63,6 +74,10 @@ WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
   // The wait for the response head has a time-out of its own, 90 s unless set.
   DWORD responseTimeout = req.stepTimeoutMs;
   WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
+  if (req.mayFollow) {
+    DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+  }
   if (!req.headers.empty())
     WinHttpAddRequestHeaders(request.get(), req.headers.c_str(), static_cast<DWORD>(-1L),
                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
@@ -72,10 +87,26 @@ WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
   if (cancel || overTime() || !WinHttpReceiveResponse(request.get(), nullptr)) return result;
   result.answered = true;
   QueryNumber(request.get(), WINHTTP_QUERY_STATUS_CODE, result.status);
+  if (req.mayFollow && IsRedirectStatus(result.status)) {
+    DWORD size = 0;
+    WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+                        WINHTTP_NO_HEADER_INDEX);
+    location.assign(size / sizeof(wchar_t), L'\0');
+    if (size == 0 || !WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
+                                          location.data(), &size, WINHTTP_NO_HEADER_INDEX))
+      location.clear();
+    location.resize(size / sizeof(wchar_t));
+    if (location.empty()) location = L" ";  // a redirect that names no place is refused below
+    return result;
+  }
   if (!req.readBody) return result;
 
   DWORD announced = 0;
   const bool hasLength = QueryNumber(request.get(), WINHTTP_QUERY_CONTENT_LENGTH, announced);
+  if (hasLength && announced > req.maxBodyBytes) {
+    result.truncated = true;  // refused before a byte is read
+    return result;
+  }
   std::uint64_t received = 0;
   std::vector<char> buffer(16 * 1024);
   for (;;) {
@@ -101,6 +132,26 @@ WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
   // A connection closed early ends the body without an error: compare with what was announced.
   result.complete = !hasLength || received == announced;
   return result;
+}
+
+}  // namespace
+
+WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
+                        const std::function<bool(std::string_view)>& sink) {
+  const DWORD started = GetTickCount();
+  std::wstring url = req.url;
+  for (int hop = 0;; ++hop) {
+    std::wstring location;
+    WebResult result = RunOnce(req, url, cancel, sink, started, location);
+    if (location.empty()) return result;
+    const std::u16string next = ResolveAddress(U16(url), U16(location));
+    if (hop == kMaxRedirects || next.empty() || !req.mayFollow(next)) {
+      result.redirectRefused = true;
+      result.complete = false;
+      return result;
+    }
+    url = Wide(next);
+  }
 }
 
 }  // namespace tavik

@@ -22,13 +22,20 @@ struct WebRequest {
   DWORD totalLimitMs = 0;      // the whole exchange, checked between reads; 0: none
   std::uint64_t maxBodyBytes = UINT64_MAX;
   bool readBody = true;  // false: stop once the response has begun
+  // Empty: redirects are followed as the HTTP stack follows them. Otherwise each one is
+  // followed only to an address this accepts (at most kMaxRedirects of them), and any other
+  // ends the exchange unanswered.
+  std::function<bool(std::u16string_view url)> mayFollow;
 };
+
+inline constexpr int kMaxRedirects = 5;
 
 struct WebResult {
   bool answered = false;  // a response (status line and headers) arrived
   DWORD status = 0;
   bool complete = false;  // the whole body arrived, as long as the server announced
-  bool truncated = false;  // stopped at maxBodyBytes
+  bool truncated = false;  // stopped at maxBodyBytes, or announced more than that
+  bool redirectRefused = false;  // a redirect led to an address mayFollow refused
 };
 
 // Body bytes go to `sink` as they arrive; a false return stops the transfer. `cancel`

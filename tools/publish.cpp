@@ -167,6 +167,22 @@ int main(int argc, char** argv) {
                  "machine; users will be sent to the home page instead\n";
   }
 
+  {
+    // What the bar's box shows: the program cuts longer notes so that its button stays on screen.
+    std::u16string tips = u"发现新版本：" + doc.stableVer + u"\r\n";
+    for (const char16_t c : doc.stableTips) {
+      if (c == u'/' || c == u'\n')
+        tips += u"\r\n";
+      else if (c != u'\r')
+        tips += c;
+    }
+    if (tavik::NotesForBox(tips) != tips) {
+      std::cerr << "tavik-publish: warning: the release notes are longer than the program shows; it shows "
+                << tavik::kNotesLines << " lines or " << tavik::kNotesCharacters
+                << " characters of them, then \"...\"\n";
+    }
+  }
+
   std::string why;
   const std::u16string plain = tavik::BuildUpdateDocument(doc, &why);
   if (plain.empty()) return Fail(why);

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
+#include "core/ansi.h"
 #include "core/codec.h"
 
 namespace tavik {
@@ -231,6 +234,26 @@ TEST(BuildUpdateDocument, RefusesValuesThatWouldReadBackOtherwise) {
     EXPECT_EQ(BuildUpdateDocument(doc, &why).empty(), !c.accepted);
     EXPECT_EQ(why.empty(), c.accepted);
   }
+}
+
+TEST(UpdateDoc, LongNotesAreCutToWhatABoxCanShow) {
+  std::u16string many;
+  for (int i = 0; i < 3000; ++i) many += u"第" + Ascii(std::to_string(i)) + u"行\r\n";
+  const std::u16string cut = NotesForBox(many);
+  EXPECT_EQ(std::count(cut.begin(), cut.end(), u'\n'), static_cast<long>(kNotesLines));
+  EXPECT_EQ(cut.substr(cut.size() - 3), u"\r\n…");
+  EXPECT_EQ(cut.substr(0, 5), u"第0行\r\n");
+
+  const std::u16string oneLong(5000, u'长');
+  EXPECT_EQ(NotesForBox(oneLong), std::u16string(kNotesCharacters, u'长') + u"\r\n…");
+  const std::u16string pairs = std::u16string(kNotesCharacters - 1, u'a') + u"\U0001F600 tail";
+  EXPECT_EQ(NotesForBox(pairs), std::u16string(kNotesCharacters - 1, u'a') + u"\r\n…");  // no half a pair
+
+  for (const std::u16string& shortNotes : {std::u16string(), std::u16string(u"发现新版本：0.5.2\r\na\r\nb")})
+    EXPECT_EQ(NotesForBox(shortNotes), shortNotes);
+  std::u16string fifteen;
+  for (size_t i = 0; i < kNotesLines; ++i) fifteen += u"x\r\n";
+  EXPECT_EQ(NotesForBox(fifteen), fifteen);  // just fits
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ std::string ExpectedScript(const std::string& quotedProgram) {
          "ren Tavik.tmp " + quotedProgram + "\r\n" + pause +
          "del /f Tavik.old\r\n" + pause +
          "start \"\" " + quotedProgram + "\r\n" +
-         "del \"%~f0\"\r\n";
+         "del Update.bat\r\n";
 }
 
 TEST(UpdateScript, TwelveLinesByteForByte) {
@@ -176,6 +176,32 @@ TEST(InstallerFiles, GoodDownload) {
   for (const auto& c : cases) {
     EXPECT_EQ(GoodDownload(c.succeeded, c.size, c.crc, c.hash), c.good) << c.name;
   }
+}
+
+TEST(UpdateScript, ARedirectIsResolvedAgainstTheAddressItCameFrom) {
+  struct Case {
+    std::u16string base, location, want;
+  } cases[] = {
+      {u"https://a.example/dl/Tavik.exe", u"https://cdn.example/x.exe", u"https://cdn.example/x.exe"},
+      {u"https://a.example/dl/Tavik.exe", u"HTTP://evil.example/x.exe", u"HTTP://evil.example/x.exe"},
+      {u"https://a.example/dl/Tavik.exe", u"//cdn.example/x.exe", u"https://cdn.example/x.exe"},
+      {u"http://127.0.0.1:8080/dl/Tavik.exe", u"//evil.example/x.exe", u"http://evil.example/x.exe"},
+      {u"https://a.example/dl/Tavik.exe?v=2", u"/r/x.exe", u"https://a.example/r/x.exe"},
+      {u"https://a.example:444/dl/Tavik.exe", u"x.exe", u"https://a.example:444/dl/x.exe"},
+      {u"https://a.example", u"x.exe", u"https://a.example/x.exe"},
+      {u"https://a.example/dl/", u" x.exe ", u"https://a.example/dl/x.exe"},
+      {u"https://a.example/dl/Tavik.exe", u"", u""},
+      {u"https://a.example/dl/Tavik.exe", u"x.exe\r\nSet-Cookie: a", u""},
+      {u"ftp://a.example/Tavik.exe", u"x.exe", u""},
+  };
+  for (const Case& c : cases) {
+    const std::u16string got = ResolveAddress(c.base, c.location);
+    EXPECT_EQ(got, c.want) << ToAnsi(c.base) << " + " << ToAnsi(c.location);
+  }
+  // What the download then follows: only where a release may come from.
+  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"http://files.example/a.exe")));
+  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"//127.0.0.1.evil.example/a.exe")));
+  EXPECT_TRUE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"/b.exe")));
 }
 
 }  // namespace

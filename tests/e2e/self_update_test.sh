@@ -2,6 +2,8 @@
 # Self-update end to end: a program built against a loopback site announces a release in its
 # bar, a click downloads it, Update.bat swaps the program files under wine's command
 # interpreter, and the new program runs from Tavik.exe afterwards.
+# The program lives in a folder whose name holds "%", "&" and blanks: the script must swap the
+# files and delete itself there too.
 # The home address is compiled in, so this builds a second program for a fixed loopback port
 # (TAVIK_E2E_PORT, default 18763) beside the one under test, with a two-second background timer
 # so the first check comes at once instead of after ten minutes.
@@ -15,7 +17,9 @@ if [ ! -f "$site_build/CMakeCache.txt" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL="http://127.0.0.1:$port/" -DTAVIK_BACKGROUND_TIMER_MS=2000 >/dev/null
 fi
 cmake --build "$site_build" --target Tavik >/dev/null
-cp "$site_build/Tavik.exe" "$e2e_dir/Tavik.exe"
+app="$e2e_dir/Tavik 100% & co"
+mkdir -p "$app"
+cp "$site_build/Tavik.exe" "$app/Tavik.exe"
 
 # The release: the same program with a tail of its own, so the two files differ.
 site="$e2e_dir/site"
@@ -41,7 +45,10 @@ wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
 }
 logged() { [ -f "$log" ] && grep -q "$1" "$log"; }
 
-e2e_start
+(cd "$app" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
+e2e_pid=$!
+e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
+[ -n "$e2e_main" ] || { echo "the program did not start" >&2; exit 1; }
 wait_for 30 logged '"query": "type=update"' || { echo "no update check reached the site" >&2; exit 1; }
 wait_for 20 logged '"path": "/stat"' || { echo "no statistics visit" >&2; exit 1; }
 sleep 1
@@ -64,9 +71,9 @@ wait_for 10 accept_notes || { echo "no notes box after the click" >&2; exit 1; }
 wait_for 20 logged '"path": "/files/Tavik.exe"' || { echo "no download" >&2; exit 1; }
 
 # Update.bat ends the old program, swaps the files and starts the new one.
-swapped() { cmp -s "$e2e_dir/Tavik.exe" "$site/Tavik.exe" && [ ! -e "$e2e_dir/Tavik.old" ] && [ ! -e "$e2e_dir/Update.bat" ]; }
-wait_for 60 swapped || { echo "the program files were not swapped" >&2; ls -la "$e2e_dir" >&2; exit 1; }
+swapped() { cmp -s "$app/Tavik.exe" "$site/Tavik.exe" && [ ! -e "$app/Tavik.old" ] && [ ! -e "$app/Update.bat" ]; }
+wait_for 60 swapped || { echo "the program files were not swapped" >&2; ls -la "$app" >&2; exit 1; }
 running_again() { xdotool search --onlyvisible --name '^Tavik$' >/dev/null 2>&1; }
 wait_for 30 running_again || { echo "the new program is not running" >&2; exit 1; }
-[ ! -e "$e2e_dir/Tavik.tmp" ] || { echo "the download was left behind" >&2; exit 1; }
+[ ! -e "$app/Tavik.tmp" ] || { echo "the download was left behind" >&2; exit 1; }
 echo "updated: Tavik.exe is the release ($release_crc) and runs"

@@ -129,10 +129,22 @@ void LoopbackServer::Serve(SOCKET client) {
     closesocket(client);
     return;
   }
+  const bool stream = answer.kind == HttpAnswer::Kind::Stream;
   std::string reply = "HTTP/1.1 " + std::to_string(answer.status) + " X\r\nContent-Type: application/octet-stream\r\n" +
-                      "Content-Length: " + std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
+                      answer.headers + "Connection: close\r\n";
+  if (!stream || answer.announceLength)
+    reply += "Content-Length: " + std::to_string(stream ? answer.streamBytes : answer.body.size()) + "\r\n";
+  reply += "\r\n";
   reply += answer.kind == HttpAnswer::Kind::BrokenOff ? answer.body.substr(0, answer.body.size() / 2) : answer.body;
   SendAll(client, reply);
+  if (stream) {
+    const std::string zeros(64 * 1024, '\0');
+    for (std::uint64_t left = answer.streamBytes; left > 0 && !stopping_;) {
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, zeros.size()));
+      if (send(client, zeros.data(), static_cast<int>(n), 0) <= 0) break;  // the client gave up
+      left -= n;
+    }
+  }
   shutdown(client, SD_SEND);
   while (recv(client, buffer, sizeof buffer, 0) > 0) {
   }

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -23,9 +24,15 @@ struct HttpRequestSeen {
 };
 
 struct HttpAnswer {
-  enum class Kind { Whole, Hang, BrokenOff } kind = Kind::Whole;
-  int status = 200;
+  // Stream: streamBytes of zeros, announced as the length unless announceLength is false.
+  enum class Kind { Whole, Hang, BrokenOff, Stream };
+  HttpAnswer(Kind k = Kind::Whole, int s = 200, std::string b = {}) : kind(k), status(s), body(std::move(b)) {}
+  Kind kind;
+  int status;
   std::string body;
+  std::string headers;  // extra header lines, each ended by CR LF ("Location: ...\r\n")
+  std::uint64_t streamBytes = 0;
+  bool announceLength = true;
 };
 
 class LoopbackServer {

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "core/ansi.h"
+#include "core/app.h"
 #include "core/main_window.h"
 #include "online/crc32.h"
 #include "online/message_bar.h"
+#include "online/update_check.h"
 #include "online/update_script.h"
 #include "tests/win/http_test_util.h"
 #include "tests/win/online_test_util.h"
@@ -23,12 +27,56 @@ const std::string kRelease = "MZ new program " + std::string(3000, 'x');
 
 std::u16string CrcOf(const std::string& bytes) { return Crc32Text(Crc32Buffer(bytes)); }
 
+HttpAnswer Redirect(const std::string& to) {
+  HttpAnswer a{HttpAnswer::Kind::Whole, 302, ""};
+  a.headers = "Location: " + to + "\r\n";
+  return a;
+}
+
+HttpAnswer Stream(std::uint64_t bytes, bool announce) {
+  HttpAnswer a{HttpAnswer::Kind::Stream, 200, ""};
+  a.streamBytes = bytes;
+  a.announceLength = announce;
+  return a;
+}
+
+// The message box the program shows for real, seen from a timer that runs in its loop: its
+// owner, whether the main window is shut off meanwhile, and its place; then it is closed.
+struct LiveBox {
+  static LiveBox* current;
+  HWND owner = nullptr;
+  bool ownerEnabled = true;
+  RECT rect{};
+  bool seen = false;
+
+  static BOOL CALLBACK Find(HWND w, LPARAM lp) {
+    wchar_t cls[16] = {};
+    GetClassNameW(w, cls, 16);
+    if (!IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+  }
+  static void CALLBACK Look(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &Find, reinterpret_cast<LPARAM>(&box));
+    if (!box || current->seen) return;
+    current->seen = true;
+    current->owner = GetWindow(box, GW_OWNER);
+    current->ownerEnabled = IsWindowEnabled(current->owner) != FALSE;
+    GetWindowRect(box, &current->rect);
+    KillTimer(nullptr, id);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+};
+LiveBox* LiveBox::current = nullptr;
+
 class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"), /*show=*/false);
     ASSERT_TRUE(main_);
-    installer_ = std::make_unique<Installer>([this] { return main_->Msg(); });
+    host_ = HostOf(*main_);
+    installer_ = std::make_unique<Installer>(*host_);
     installer_->programPath = dir_.File(L"Tavik.exe");
     installer_->homeUrl = u"https://home.example/";
     installer_->timeLimitMs = 1500;
@@ -65,13 +113,21 @@ class InstallerTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::RecordingShell shell_;
-  test::LoopbackServer server_{[](const test::HttpRequestSeen& r) {
+  test::LoopbackServer server_{[this](const test::HttpRequestSeen& r) {
     if (r.target == "/files/Tavik.exe") return HttpAnswer{HttpAnswer::Kind::Whole, 200, kRelease};
     if (r.target == "/broken/Tavik.exe") return HttpAnswer{HttpAnswer::Kind::BrokenOff, 200, kRelease};
     if (r.target == "/hang.exe") return HttpAnswer{HttpAnswer::Kind::Hang, 200, ""};
+    if (r.target == "/redirect/inside.exe") return Redirect("/files/Tavik.exe");
+    // 0.0.0.0 reaches this machine too, but is no address a release may come from over http.
+    if (r.target == "/redirect/outside.exe")
+      return Redirect("http://0.0.0.0:" + std::to_string(server_.port()) + "/files/Tavik.exe");
+    if (r.target == "/redirect/loop.exe") return Redirect("/redirect/loop.exe");
+    if (r.target == "/huge.exe") return Stream(100ull << 20, true);
+    if (r.target == "/huge-unannounced.exe") return Stream(3ull << 20, false);
     return HttpAnswer{HttpAnswer::Kind::Whole, 404, "<html>404</html>"};
   }};
   std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<OnlineHost> host_;
   std::unique_ptr<Installer> installer_;
 };
 
@@ -156,6 +212,112 @@ TEST_F(InstallerTest, AnAddressThatIsNotATrustedProgramOpensTheHomePageOnly) {
   }
   EXPECT_TRUE(shell_.boxes.empty());  // no notes given, no failure to tell
   EXPECT_TRUE(server_.Requests().empty());
+}
+
+TEST_F(InstallerTest, AClickWhileTheNotesAreOpenDoesNothingAndTheOneDownloadSucceeds) {
+  UpdateInfo info;
+  info.DownUrl = server_.Url("/files/Tavik.exe");
+  info.Hash = CrcOf(kRelease);
+  info.Tips = u"发现新版本：0.5.2";
+  int clicks = 0;
+  shell_.whileOpen = [&](const test::RecordingShell::Box&) {
+    if (clicks++ < 2) installer_->OnClick(info);  // the user clicks the bar again, twice
+  };
+  installer_->OnClick(info);
+  ASSERT_TRUE(test::PumpUntil([&] { return !installer_->Downloading(); }, 4000));
+  test::PumpMessages();
+  ASSERT_EQ(shell_.boxes.size(), 1u);  // the notes, once: no second box, no failure box
+  EXPECT_EQ(shell_.boxes[0].owner, main_->hwnd());
+  EXPECT_EQ(shell_.scripts.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.tmp")), kRelease);
+  int downloads = 0;
+  for (const auto& r : server_.Requests()) downloads += r.target == "/files/Tavik.exe";
+  EXPECT_EQ(downloads, 1);
+}
+
+TEST_F(InstallerTest, TheRealNotesBoxBelongsToTheMainWindowAndShutsItOff) {
+  App().messageBox = nullptr;  // the system's own box, closed by the timer below
+  LiveBox live;
+  LiveBox::current = &live;
+  SetTimer(nullptr, 0, 50, &LiveBox::Look);
+  UpdateInfo info;
+  info.DownUrl = u"https://example.org/page.html";  // no download: only the box matters
+  info.Tips = u"发现新版本：0.5.2\r\nnotes";
+  installer_->OnClick(info);
+  ASSERT_TRUE(live.seen);
+  EXPECT_EQ(live.owner, main_->hwnd());  // above the main window, whatever is clicked
+  EXPECT_FALSE(live.ownerEnabled);       // clicks on the main window or the bar do nothing
+  EXPECT_TRUE(IsWindowEnabled(main_->hwnd()));  // and all is usable again afterwards
+}
+
+TEST_F(InstallerTest, NotesOfThousandsOfLinesGiveABoxThatFitsTheScreen) {
+  App().messageBox = nullptr;
+  LiveBox live;
+  LiveBox::current = &live;
+  SetTimer(nullptr, 0, 50, &LiveBox::Look);
+  UpdateInfo info;
+  info.DownUrl = u"https://example.org/page.html";
+  for (int i = 0; i < 3000; ++i) info.Tips += u"第 " + Ascii(std::to_string(i)) + u" 行的说明\r\n";
+  installer_->OnClick(info);
+  ASSERT_TRUE(live.seen);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GE(live.rect.top, work.top);
+  EXPECT_LE(live.rect.bottom, work.bottom);  // its button is on the screen
+}
+
+TEST_F(InstallerTest, ClosingTheProgramUnderTheNotesStopsTheInstallerAndThenEnds) {
+  shell_.whileOpen = [&](const test::RecordingShell::Box&) { SendMessageW(main_->hwnd(), WM_CLOSE, 0, 0); };
+  UpdateInfo info;
+  info.DownUrl = server_.Url("/files/Tavik.exe");
+  info.Hash = CrcOf(kRelease);
+  info.Tips = u"发现新版本：0.5.2";
+  installer_->OnClick(info);
+  EXPECT_TRUE(main_->IsAlive());  // the close waits for the box and the work it interrupted
+  EXPECT_FALSE(installer_->Downloading());
+  test::PumpMessages();
+  EXPECT_FALSE(main_->IsAlive());  // then the program ends
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_TRUE(shell_.opened.empty());
+  EXPECT_FALSE(FileExists(dir_.File(L"Tavik.tmp")));
+}
+
+TEST_F(InstallerTest, ARedirectIsFollowedOnlyWhereAReleaseMayComeFrom) {
+  struct Row {
+    const char* path;
+    bool installs;
+  } rows[] = {
+      {"/redirect/inside.exe", true},    // to the same loopback site
+      {"/redirect/outside.exe", false},  // to plain http on another address
+      {"/redirect/loop.exe", false},     // round and round
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    shell_.boxes.clear();
+    shell_.opened.clear();
+    shell_.scripts.clear();
+    main_->Msg()->Show();
+    Click(server_.Url(row.path), CrcOf(kRelease));
+    if (row.installs) {
+      EXPECT_EQ(shell_.scripts.size(), 1u);
+      EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.tmp")), kRelease);
+    } else {
+      ExpectFailurePath();
+    }
+  }
+  for (const auto& r : server_.Requests()) EXPECT_NE(r.head.find("Host: 127.0.0.1"), std::string::npos) << r.head;
+}
+
+TEST_F(InstallerTest, AReleaseLargerThanAnyProgramIsAFailedDownload) {
+  Click(server_.Url("/huge.exe"), u"00000000");  // 100 MB announced: refused before reading
+  ExpectFailurePath();
+  installer_->maxBytes = 1 << 20;  // a server that announces nothing, stopped at the bound
+  shell_.boxes.clear();
+  shell_.opened.clear();
+  main_->Msg()->Show();
+  Click(server_.Url("/huge-unannounced.exe"), u"00000000");
+  ExpectFailurePath();
+  EXPECT_TRUE(main_->IsAlive());
 }
 
 }  // namespace

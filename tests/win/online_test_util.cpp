@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app.h"
 #include "core/codec.h"
 #include "tests/win/test_util.h"
 
 namespace tavik::test {
 
-RecordingShell::RecordingShell() : saved_(Shell()) {
-  Shell().messageBox = [this](const std::wstring& text, UINT type) {
-    boxes.push_back({text, type});
+RecordingShell::RecordingShell() : saved_(Shell()), savedBox_(App().messageBox) {
+  App().messageBox = [this](HWND owner, const std::wstring& text, UINT type) {
+    boxes.push_back({owner, text, type});
+    if (whileOpen) whileOpen(boxes.back());
     return IDOK;
   };
   Shell().openUrl = [this](const std::wstring& url) { opened.push_back(url); };
@@ -20,7 +22,10 @@ RecordingShell::RecordingShell() : saved_(Shell()) {
   };
 }
 
-RecordingShell::~RecordingShell() { Shell() = saved_; }
+RecordingShell::~RecordingShell() {
+  Shell() = saved_;
+  App().messageBox = savedBox_;
+}
 
 std::string EncodedDocument(const UpdateDocument& doc) {
   std::string why;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ class RecordingShell {
   RecordingShell& operator=(const RecordingShell&) = delete;
 
   struct Box {
+    HWND owner;
     std::wstring text;
     UINT type;
   };
@@ -27,9 +29,12 @@ class RecordingShell {
   std::vector<std::wstring> opened;
   std::vector<std::wstring> scripts;  // folders whose script was started
   std::vector<std::string> scriptBytes;  // the script as it stood when it was started
+  // Runs while a box is "open" (before it is answered), as a person's clicks would.
+  std::function<void(const Box&)> whileOpen;
 
  private:
   OnlineShell saved_;
+  std::function<int(HWND, const std::wstring&, UINT)> savedBox_;
 };
 
 // The response body of the update address for a document.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app.h"
 #include "core/main_window.h"
 #include "online/message_bar.h"
 #include "tests/win/http_test_util.h"
@@ -20,8 +21,8 @@ class UpdateCheckTest : public ::testing::Test {
   void SetUp() override {
     main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
     ASSERT_TRUE(main_);
-    ast_ = std::make_unique<UpdateCheck>([this] { return main_ ? main_->Msg() : nullptr; },
-                                         [this] { main_->Unload(); });
+    host_ = HostOf(*main_);
+    ast_ = std::make_unique<UpdateCheck>(*host_);
     ast_->homeUrl = server_.Url("/");
   }
   void TearDown() override {
@@ -67,6 +68,7 @@ class UpdateCheckTest : public ::testing::Test {
     return HttpAnswer{HttpAnswer::Kind::Whole, 200, "<html>ok</html>"};
   }};
   std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<OnlineHost> host_;
   std::unique_ptr<UpdateCheck> ast_;
 };
 
@@ -141,6 +143,54 @@ TEST_F(UpdateCheckTest, AVersionBelowTheMinimumIsToldThenTheHomePageOpensAndTheP
   EXPECT_FALSE(main_->IsAlive());
   EXPECT_FALSE(main_->Msg()->Visible());
   EXPECT_EQ(Visits(1).size(), 1u);
+}
+
+TEST_F(UpdateCheckTest, ClosingTheProgramUnderTheTooOldBoxStillRunsTheWholeEnding) {
+  const HWND mainWindow = main_->hwnd();
+  shell_.whileOpen = [&](const test::RecordingShell::Box&) {
+    SendMessageW(main_->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(main_->IsAlive());  // held until the box is closed
+  };
+  Check(test::EncodedDocument(Doc(u"0.5.10", u"0.5.10")));
+  ASSERT_EQ(shell_.boxes.size(), 1u);
+  EXPECT_EQ(shell_.boxes[0].owner, mainWindow);
+  EXPECT_EQ(shell_.opened, std::vector<std::wstring>{Wide(server_.Url("/"))});
+  EXPECT_EQ(Visits(1).size(), 1u);
+  EXPECT_FALSE(main_->IsAlive());
+}
+
+TEST_F(UpdateCheckTest, NoCheckStartsWhileABoxIsOpen) {
+  shell_.whileOpen = [&](const test::RecordingShell::Box&) { ast_->Update(); };
+  Check(test::EncodedDocument(Doc(u"0.5.10", u"0.5.10")));
+  int checks = 0;
+  for (const auto& r : server_.Requests()) checks += r.target.find("type=update") != std::string::npos;
+  EXPECT_EQ(checks, 1);
+  EXPECT_EQ(shell_.boxes.size(), 1u);
+}
+
+// The program as it is wired: the bar's click runs the installer of the hidden online window,
+// which the main window's unload discards. Closed while the notes are open, the program ends
+// once they are closed, and nothing of the installer runs after that.
+TEST_F(UpdateCheckTest, ClosingUnderTheNotesOfTheRealBarEndsCleanly) {
+  ast_.reset();
+  ConnectOnlineServices(*main_);
+  body_ = test::EncodedDocument(Doc(u"0.5", u"0.5.2"));
+  FrmAst().homeUrl = server_.Url("/");
+  FrmAst().Update();
+  ASSERT_TRUE(test::PumpUntil([&] { return main_->Msg()->Visible(); }, 3000));
+  shell_.whileOpen = [&](const test::RecordingShell::Box&) {
+    PostMessageW(main_->hwnd(), WM_CLOSE, 0, 0);  // the close arrives in the box's own loop
+    test::PumpMessages();
+  };
+  const HWND bar = main_->Msg()->hwnd();
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(40, 10));
+  ASSERT_EQ(shell_.boxes.size(), 1u);
+  test::PumpMessages();
+  EXPECT_FALSE(main_->IsAlive());
+  EXPECT_TRUE(shell_.opened.empty());  // no home page from an installer that is gone
+  for (const auto& r : server_.Requests()) EXPECT_EQ(r.target.find("Tavik.exe"), std::string::npos);
+  App().updateCheck = nullptr;
 }
 
 }  // namespace
