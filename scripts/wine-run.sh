@@ -11,7 +11,17 @@ tavik_wine_prefix
 # caller waiting for them.
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-rc=0
-"$WINE" "$@" >"$out" 2>&1 </dev/null || rc=$?
+run() {
+  rc=0
+  "$WINE" "$@" >"$out" 2>&1 </dev/null || rc=$?
+}
+run "$@"
+# A program that printed nothing at all never started (the test programs print a header
+# first): that is wine's start failing, not the program, so it is given one more try.
+if [ "$rc" -ne 0 ] && [ ! -s "$out" ]; then
+  echo "wine ended with code $rc before the program printed anything; starting it again" >&2
+  run "$@"
+fi
 cat "$out"
+[ "$rc" -eq 0 ] || echo "exit code $rc" >&2
 exit $rc
