@@ -219,6 +219,46 @@ void ClockPanel::StartOwnerMove(UINT msg, WPARAM wp) {
   SendMessageW(owner_, msg, wp, 0);
 }
 
+std::u16string ClockPanel::AccessibleName(PanelPart part) const {
+  switch (part) {
+    case PanelPart::Title:
+      return title_;
+    case PanelPart::Clock:
+      return std::u16string(texts_.time.view()) + std::u16string(texts_.second.view()) + u" " +
+             std::u16string(texts_.date.view());
+    case PanelPart::Minimise:
+      return u"最小化";
+    case PanelPart::Close:
+      return u"关闭";
+  }
+  return {};
+}
+
+RECT ClockPanel::PartRect(PanelPart part) const {
+  switch (part) {
+    case PanelPart::Title:
+      return {geometry_.title.left, geometry_.title.top, geometry_.title.right, geometry_.title.bottom};
+    case PanelPart::Clock: {
+      RECT r;
+      UnionRect(&r, &timeRect_, &secondRect_);
+      UnionRect(&r, &r, &dateRect_);
+      return r;
+    }
+    case PanelPart::Minimise:
+      return {geometry_.miniX, geometry_.miniY, geometry_.miniX + FrameWidth(miniSize_), geometry_.miniY + miniSize_.height};
+    case PanelPart::Close:
+      return {geometry_.exitX, geometry_.exitY, geometry_.exitX + FrameWidth(exitSize_), geometry_.exitY + exitSize_.height};
+  }
+  return {};
+}
+
+void ClockPanel::Press(PanelPart part) {
+  PanelReaction r;
+  if (part == PanelPart::Minimise) r.command = PanelCommand::HideWindow;
+  if (part == PanelPart::Close) r.command = PanelCommand::CloseWindow;
+  Apply(r);
+}
+
 void ClockPanel::Apply(const PanelReaction& r) {
   if (r.miniFrame != kKeepFrame) DrawMini(r.miniFrame);
   if (r.exitFrame != kKeepFrame) DrawExit(r.exitFrame);
@@ -246,6 +286,9 @@ LRESULT ClockPanel::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = accessibility_.OnGetObject(wp, lp)) return object;
+      break;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
@@ -265,9 +308,10 @@ LRESULT ClockPanel::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      // Any button on a clock label drags the window.
+      // The left button on a clock label drags the window. The system's move ends only when
+      // the left button comes up, so another button would glue the window to the pointer.
       if (LabelAt(p) != Label::None) {
-        StartOwnerMove(WM_SYSCOMMAND, SC_MOVE | HTCAPTION);
+        if (msg == WM_LBUTTONDOWN) StartOwnerMove(WM_SYSCOMMAND, SC_MOVE | HTCAPTION);
         return 0;
       }
       const int button = msg == WM_LBUTTONDOWN ? kLeftButton : msg == WM_RBUTTONDOWN ? kRightButton : kMiddleButton;

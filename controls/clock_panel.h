@@ -7,11 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "controls/panel_accessible.h"
 #include "controls/panel_regions.h"
 #include "core/window.h"
 #include "schedule/clock.h"
 
 namespace tavik {
+
+// What a screen reader finds on the panel.
+enum class PanelPart { Title, Clock, Minimise, Close };
 
 class ClockPanel : public Window {
  public:
@@ -58,6 +62,14 @@ class ClockPanel : public Window {
   // One tick of Timer1: the three labels from the present time, then RealTime.
   void Tick();
 
+  // The panel's parts as a screen reader has them: their names, where they are, and what a
+  // button does when it is pressed through the reader.
+  std::u16string AccessibleName(PanelPart part) const;
+  RECT PartRect(PanelPart part) const;
+  void Press(PanelPart part);
+  // The accessible object a reader gets through WM_GETOBJECT (one reference for the caller).
+  IAccessible* AccessibleObject() { return accessibility_.Object(); }
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
 
@@ -90,6 +102,7 @@ class ClockPanel : public Window {
   RECT timeRect_{}, secondRect_{}, dateRect_{};
   int secondLeft_ = 0;
   bool clockOn_ = false;
+  PanelAccessibility accessibility_{*this};
 };
 
 }  // namespace tavik

@@ -25,7 +25,7 @@ constexpr RECT kPlusPost{24, 8, 28, 32};
 NewButton::NewButton(HWND parent, int x, int y, std::function<int()> highestIndex)
     : highestIndex_(std::move(highestIndex)) {
   RegisterClassOnce(kClass);
-  CreateWnd(0, kClass, kCaption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, kWidth, kHeight, parent);
+  CreateWnd(0, kClass, kCaption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, kWidth, kHeight, parent);
   if (hwnd()) Resize();
 }
 
@@ -53,7 +53,15 @@ void NewButton::Draw(bool hover) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, look.text);
   TextOutW(dc, kCaptionLeft, captionTop_, kCaption, static_cast<int>(wcslen(kCaption)));
+  if (FocusCueVisible(hwnd())) {  // reached with the keyboard
+    RECT focus{2, 2, kWidth - 2, kHeight - 2};
+    DrawFocusRect(dc, &focus);
+  }
   InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void NewButton::Press() {
+  if (highestIndex_ && highestIndex_() <= kMaxTasksBeforeOpen) frmNew().Show();
 }
 
 LRESULT NewButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -77,8 +85,27 @@ LRESULT NewButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       }
       break;
     case WM_LBUTTONDOWN:
-      if (highestIndex_ && highestIndex_() <= kMaxTasksBeforeOpen) frmNew().Show();
+      Press();
       return 0;
+    case WM_GETDLGCODE: {
+      // Enter comes to the button instead of becoming the window's IDOK.
+      const MSG* m = reinterpret_cast<const MSG*>(lp);
+      if (m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_SPACE)) return DLGC_WANTMESSAGE;
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (wp == VK_RETURN || wp == VK_SPACE) {
+        Press();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Draw(hovered_);
+      return 0;
+    case WM_UPDATEUISTATE:
+      Draw(hovered_);
+      break;
     default:
       break;
   }

@@ -27,6 +27,7 @@ class NewButton : public Window {
  private:
   void Resize();  // the fixed size and the normal look
   void Draw(bool hover);
+  void Press();  // a left press, Enter or Space
 
   std::function<int()> highestIndex_;
   Surface surface_;

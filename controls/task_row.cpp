@@ -35,10 +35,10 @@ bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p
 
 }  // namespace
 
-TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp)
-    : index_(index), serial_(NextSerial()), onMouseUp_(std::move(onMouseUp)) {
+TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey)
+    : index_(index), serial_(NextSerial()), onMouseUp_(std::move(onMouseUp)), onMenuKey_(std::move(onMenuKey)) {
   RegisterClassOnce(kClass);
-  CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, kWidth, kHeight, parent);
+  CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, kWidth, kHeight, parent);
   if (!hwnd()) return;
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              0, 0, 0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -54,23 +54,34 @@ TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp)
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
     UpdateTooltip();
   }
+  UpdateName();
   Normal();
 }
 
 void TaskRow::SetTime(const std::u16string& text) {
   task_.time = text;
+  UpdateName();
   Paint();
 }
 
 void TaskRow::SetCycle(const std::u16string& text) {
   task_.cycle = text;
+  UpdateName();
   Paint();
 }
 
 void TaskRow::RemInfo(const std::u16string& text) {
   task_.info = text;
   UpdateTooltip();
+  UpdateName();
   Paint();
+}
+
+void TaskRow::UpdateName() {
+  if (!hwnd()) return;
+  std::u16string name = task_.time + u" " + task_.cycle + u" ";
+  name += task_.info.size() <= kTooltipInfo ? task_.info : task_.info.substr(0, kTooltipInfo) + u"…";
+  SetWindowTextW(hwnd(), W(name));
 }
 
 void TaskRow::UpdateTooltip() {
@@ -166,6 +177,11 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         RECT info = infoRect_;  // only the first line of the wrapped text fits
         DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
       }
+      if (FocusCueVisible(hwnd())) {  // reached with the keyboard
+        RECT focus{2, 2, kWidth - 2, kHeight - 2};
+        SetTextColor(mem, RGB(0, 0, 0));
+        DrawFocusRect(mem, &focus);
+      }
       BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
       SelectObject(mem, oldBmp);
       DeleteObject(bmp);
@@ -191,6 +207,28 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       if (onMouseUp_) onMouseUp_(*this, button);
       return 0;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Paint();
+      return 0;
+    case WM_UPDATEUISTATE:
+      Paint();
+      break;
+    // The menu key (on its release) and Shift+F10 open the item menu; both halves of each stay
+    // here, so the system makes no second menu of them.
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (wp != VK_APPS) break;
+      if (msg == WM_KEYUP && onMenuKey_) onMenuKey_(*this);
+      return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      if (wp != VK_F10 || !(GetKeyState(VK_SHIFT) & 0x8000)) break;
+      if (msg == WM_SYSKEYDOWN && onMenuKey_) onMenuKey_(*this);
+      return 0;
+    case WM_CONTEXTMENU:  // asked for by other means (a screen reader)
+      if (onMenuKey_) onMenuKey_(*this);
+      return 0;
     case WM_DESTROY:
       if (tooltip_) DestroyWindow(tooltip_);
       tooltip_ = nullptr;

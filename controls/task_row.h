@@ -18,8 +18,10 @@ class TaskRow : public Window {
 
   // button: 1 left, 2 right, 4 middle.
   using MouseUpHandler = std::function<void(TaskRow& row, short button)>;
+  // The menu key or Shift+F10 while the row has the keyboard.
+  using MenuKeyHandler = std::function<void(TaskRow& row)>;
 
-  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp);
+  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr);
 
   int index() const { return index_; }
   unsigned serial() const { return serial_; }  // unique per row for the whole run
@@ -48,10 +50,12 @@ class TaskRow : public Window {
   void Paint();
   bool OverLabel(POINT p) const;
   void UpdateTooltip();
+  void UpdateName();  // the window text a screen reader says: time, cycle and reminder text
 
   int index_;
   unsigned serial_;
   MouseUpHandler onMouseUp_;
+  MenuKeyHandler onMenuKey_;
   Task task_{u"00:00", u"循环周期", u"提醒内容"};
   bool highlighted_ = false;
   LeaveCheck leaveCheck_;

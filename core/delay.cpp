@@ -4,6 +4,8 @@
 
 #include <mmsystem.h>
 
+#include "core/window.h"
+
 namespace tavik {
 namespace {
 
@@ -16,6 +18,7 @@ bool RunPendingEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
+    if (HandleDialogKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

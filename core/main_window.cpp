@@ -62,11 +62,14 @@ void MainWindow::Load() {
   btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return TaskCount(); });
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
+  onRowMenuKey = [this](TaskRow& row) { ItemMenuKey(*this, row.index()); };
   // The message bar after the others: 2 px narrower than the window, hidden until a release
   // is announced.
   RECT inner;
   GetClientRect(hwnd(), &inner);
   msg_ = std::make_unique<MessageBar>(hwnd(), inner.right - inner.left - 2);
+  // The keyboard reaches the new-task button, the rows and the bar with Tab.
+  TakeDialogKeys(hwnd());
   // 4. Tray icon.
   TrayIcon(0);
   // 5. The ten-minute timer.
@@ -135,9 +138,14 @@ bool MainWindow::RowAlive(unsigned serial) const {
 void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) {
   if (!IsAlive() || rows_.empty()) return;
   const int index = static_cast<int>(rows_.size());
-  auto created = std::make_unique<TaskRow>(hwnd(), index, [this](TaskRow& row, short button) {
-    if (onRowMouseUp) onRowMouseUp(row, button);
-  });
+  auto created = std::make_unique<TaskRow>(
+      hwnd(), index,
+      [this](TaskRow& row, short button) {
+        if (onRowMouseUp) onRowMouseUp(row, button);
+      },
+      [this](TaskRow& row) {
+        if (onRowMenuKey) onRowMenuKey(row);
+      });
   TaskRow* row = created.get();
   const unsigned serial = row->serial();
   row->SetTime(time);
@@ -145,8 +153,11 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   row->SetCycle(cycle);
   const RECT above = rows_.back()->Bounds();
   const int top = above.bottom;
+  // Right after the row above in the stacking order (the new-task button for the first one),
+  // which is the order Tab walks; all of them above the clock panel.
+  const HWND after = rows_.size() > 1 ? rows_.back()->hwnd() : btnNew_->hwnd();
   rows_.push_back(std::move(created));
-  SetWindowPos(row->hwnd(), HWND_TOP, kSlideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(row->hwnd(), after, kSlideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   // Slide in from the right. Other events run between the steps; the slide keeps to its own
   // row and stops if that row is removed meanwhile.

@@ -81,8 +81,9 @@ class MainWindow : public Window {
   // the list is saved when a mark changed.
   void RealTime();
 
-  // Mouse releases over task rows (the item menu lives elsewhere).
+  // Mouse releases over task rows, and the menu key on them (the item menu lives elsewhere).
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
+  std::function<void(TaskRow& row)> onRowMenuKey;
   // The row on which the item menu was last opened.
   short actID = 0;
   // Windows of other parts that must close with the main window, before the popup and the

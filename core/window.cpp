@@ -116,6 +116,28 @@ bool LeaveCheck::PointerLeft(HWND hwnd) {
   return true;
 }
 
+namespace {
+constexpr wchar_t kDialogKeysProp[] = L"Tavik.DialogKeys";
+}  // namespace
+
+void TakeDialogKeys(HWND topLevel) {
+  SetPropW(topLevel, kDialogKeysProp, reinterpret_cast<HANDLE>(1));
+  // Focus rectangles and underlines stay hidden until the keyboard is used in it.
+  BOOL cues = FALSE;
+  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+  if (!cues) SendMessageW(topLevel, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+bool HandleDialogKeys(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  return root && GetPropW(root, kDialogKeysProp) && IsDialogMessageW(root, &msg);
+}
+
+bool FocusCueVisible(HWND control) {
+  return GetFocus() == control && !(SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
 HFONT UiFont(const wchar_t* face, double points, int weight) {
   static std::map<std::tuple<std::wstring, double, int>, HFONT> fonts;  // live for the whole run
   auto key = std::make_tuple(std::wstring(face), points, weight);

@@ -131,6 +131,16 @@ class LeaveCheck {
   bool running_ = false;
 };
 
+// Tab, Shift+Tab, Enter and Esc for a top-level window of the program, as a dialog has them:
+// the message loop hands the window's keyboard messages to IsDialogMessage.
+void TakeDialogKeys(HWND topLevel);
+// The message loop's step before dispatching; true when the message was handled.
+bool HandleDialogKeys(MSG& msg);
+
+// Whether the keyboard focus is to be drawn: hidden until the keyboard is used in the window
+// (the system's focus-cue rule), so the mouse never sees a focus rectangle.
+bool FocusCueVisible(HWND control);
+
 // The program's fonts, made once. Sizes in points at 96 dpi.
 HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);
 HFONT YaHei9();

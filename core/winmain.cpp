@@ -4,6 +4,7 @@
 
 #include "core/app.h"
 #include "core/main_window.h"
+#include "core/window.h"
 #include "editing/new_task_dialog.h"
 #include "online/update_check.h"
 
@@ -26,8 +27,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Tab and the arrow keys move between the dialog's controls.
-    if (HWND dialog = tavik::frmNew().hwnd(); dialog && IsDialogMessageW(dialog, &msg)) continue;
+    // Tab, Enter and Esc in the main window, the dialog and the popup.
+    if (tavik::HandleDialogKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

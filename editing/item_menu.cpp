@@ -14,10 +14,22 @@ HMENU CreateItemMenu() {
 
 void ItemMenuMouseUp(MainWindow& main, int index, short button) {
   if (button != 2) return;
-  main.actID = static_cast<short>(index);
-  HMENU menu = CreateItemMenu();
   POINT p;
   GetCursorPos(&p);
+  OpenItemMenu(main, index, p);
+}
+
+void ItemMenuKey(MainWindow& main, int index) {
+  const TaskRow* row = main.Row(index);
+  if (!row) return;
+  RECT r;
+  GetWindowRect(row->hwnd(), &r);
+  OpenItemMenu(main, index, POINT{r.left + 8, r.top + TaskRow::kHeight / 2});
+}
+
+void OpenItemMenu(MainWindow& main, int index, POINT p) {
+  main.actID = static_cast<short>(index);
+  HMENU menu = CreateItemMenu();
   // Without this the menu stays open when the user clicks elsewhere.
   SetForegroundWindow(main.hwnd());
   const UINT command = static_cast<UINT>(

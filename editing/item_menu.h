@@ -17,6 +17,11 @@ HMENU CreateItemMenu();
 // pointer; other buttons do nothing.
 void ItemMenuMouseUp(MainWindow& main, int index, short button);
 
+// The menu key or Shift+F10 on a row: the same menu, at the row.
+void ItemMenuKey(MainWindow& main, int index);
+// The menu for row `index` at a screen point.
+void OpenItemMenu(MainWindow& main, int index, POINT p);
+
 // "编辑": the dialog filled from row actID and shown (saving is the dialog's "创建").
 void EditClick(MainWindow& main);
 // "删除": the later rows' texts move up one row, the last row goes, and the list is saved.

@@ -18,13 +18,38 @@ constexpr int kDropHeight = 240;     // room for the opened list below it
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-// Drops a typed character once the text is full, unless it replaces a selection.
+std::size_t SelectionLength(HWND edit) {
+  DWORD from = 0, to = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  return to > from ? to - from : 0;
+}
+
+// Drops a typed character once the text is full, unless it replaces a selection; a paste
+// is cut to what fits. Esc goes to the dialog, which decides whether it closes.
 LRESULT CALLBACK TipsKeyFilter(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   if (msg == WM_CHAR) {
-    DWORD from = 0, to = 0;
-    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    if (wp == VK_ESCAPE) return 0;
     const auto length = static_cast<std::size_t>(GetWindowTextLengthW(edit));
-    if (!KeyPasses(static_cast<unsigned>(wp), to - from, length, kMaxInfoLength)) return 0;
+    if (!KeyPasses(static_cast<unsigned>(wp), SelectionLength(edit), length, kMaxInfoLength)) return 0;
+  } else if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+    SendMessageW(GetParent(edit), WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  } else if (msg == WM_PASTE) {
+    if (!OpenClipboard(edit)) return 0;
+    std::u16string pasted;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        pasted = U16(text);
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    const auto length = static_cast<std::size_t>(GetWindowTextLengthW(edit));
+    const std::size_t kept = length - std::min(SelectionLength(edit), length);
+    const std::size_t room = kept < kMaxInfoLength ? kMaxInfoLength - kept : 0;
+    const std::u16string fitted = FitInsertion(pasted, room);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(W(fitted)));
+    return 0;
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(edit, &TipsKeyFilter, kKeyFilterId);
   }
@@ -124,6 +149,23 @@ void NewTaskDialog::Load() {
   AddControl(L"STATIC", L"提醒标签", SS_LEFT | SS_NOPREFIX, -1, 16, 112, 49, 17);
   AddControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, kCounterId, 296, 112, 49, 17);
   UpdateCounter();
+  TakeDialogKeys(hwnd());
+  pristine_ = Snapshot();
+}
+
+NewTaskDialog::State NewTaskDialog::Snapshot() const {
+  State state;
+  state.hour = static_cast<int>(SendMessageW(Control(kHourId), CB_GETCURSEL, 0, 0));
+  state.minute = static_cast<int>(SendMessageW(Control(kMinuteId), CB_GETCURSEL, 0, 0));
+  for (int i = 0; i < 7; ++i)
+    state.week[static_cast<size_t>(i)] = SendMessageW(Control(kWeekId + i), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  state.tips = Text(kTipsId);
+  return state;
+}
+
+void NewTaskDialog::Escape() {
+  // One key must not throw away what the user typed or picked.
+  if (Snapshot() == pristine_) Unload();
 }
 
 void NewTaskDialog::Show() {
@@ -152,6 +194,7 @@ void NewTaskDialog::FillFrom(short id, const Task& task) {
     SendMessageW(Control(kWeekId + i), BM_SETCHECK, fill.week[static_cast<size_t>(i)] ? BST_CHECKED : BST_UNCHECKED,
                  0);
   SetTips(fill.info);
+  pristine_ = Snapshot();  // what the edit shows is the task itself, not the user's input
 }
 
 void NewTaskDialog::SetTips(const std::u16string& text) {
@@ -222,9 +265,29 @@ LRESULT NewTaskDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         case kTipsId:
           if (HIWORD(wp) == EN_CHANGE) UpdateCounter();
           return 0;
+        case IDCANCEL:  // Esc, from any control
+          Escape();
+          return 0;
+        case IDOK: {
+          // Enter presses the button that has the focus; on a list or a box it does nothing.
+          const HWND focus = GetFocus();
+          if (focus == Control(kCreateId) || focus == Control(kCancelId)) {
+            SendMessageW(focus, BM_CLICK, 0, 0);
+          }
+          return 0;
+        }
         default:
-          return 0;  // IDOK and IDCANCEL from Enter and Escape do nothing
+          return 0;
       }
+    case WM_NEXTDLGCTL: {
+      // The multi-line text box asks for this on Tab and Shift+Tab.
+      HWND next = lp ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd(), GetFocus(), wp != 0);
+      if (next) {
+        SetFocus(next);
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+      }
+      return 0;
+    }
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(hwnd(), &r);

@@ -7,6 +7,7 @@
 
 #include "core/task_data.h"
 #include "core/window.h"
+#include "editing/task_form.h"
 
 namespace tavik {
 
@@ -46,6 +47,9 @@ class NewTaskDialog : public Window {
   void Create();
   void Cancel() { Unload(); }
 
+  // Esc: closes the dialog only while it holds what it was opened with.
+  void Escape();
+
   // Row `row` was deleted: an edit in progress follows its task up, or closes when the task
   // it changes is gone.
   void RowDeleted(short row);
@@ -55,9 +59,21 @@ class NewTaskDialog : public Window {
 
  private:
   HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h);
+  struct State {
+    int hour = -1, minute = -1;
+    WeekChecks week{};
+    std::u16string tips;
+    bool operator==(const State& o) const {
+      return hour == o.hour && minute == o.minute && week == o.week && tips == o.tips;
+    }
+  };
+  State Snapshot() const;
+
   void SetTips(const std::u16string& text);
   void UpdateCounter();
   std::u16string Text(int id) const;
+
+  State pristine_;
 };
 
 // The application's dialog (made on first use).

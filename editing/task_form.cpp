@@ -56,7 +56,8 @@ std::optional<std::u16string> BuildTime(std::u16string_view hour, std::u16string
 }
 
 std::u16string InfoOrDefault(std::u16string_view info) {
-  return info.empty() ? std::u16string(kNoInfo) : std::u16string(info);
+  const std::u16string whole = WithoutLoneBreakHalves(info);
+  return whole.empty() ? std::u16string(kNoInfo) : whole;
 }
 
 std::optional<Task> BuildTask(std::u16string_view hour, std::u16string_view minute,
@@ -75,8 +76,35 @@ std::u16string CounterText(std::size_t length) {
 bool KeyPasses(unsigned charCode, std::size_t selectionLength, std::size_t textLength,
                std::size_t maxLength) {
   if (charCode == 8) return true;
-  if (selectionLength > 0) return true;
-  return textLength < maxLength;
+  // Enter puts CR LF into the box, and the first half of a surrogate pair brings the second:
+  // either fits whole or not at all.
+  const std::size_t needed = (charCode == u'\r' || (charCode >= 0xD800 && charCode <= 0xDBFF)) ? 2 : 1;
+  if (selectionLength >= needed) return true;
+  return textLength - std::min(selectionLength, textLength) + needed <= maxLength;
+}
+
+std::u16string FitInsertion(std::u16string_view text, std::size_t room) {
+  if (text.size() > room) {
+    text = text.substr(0, room);
+    // Never the first half of a line break or of a surrogate pair.
+    if (!text.empty() && (text.back() == u'\r' || (text.back() >= 0xD800 && text.back() <= 0xDBFF)))
+      text.remove_suffix(1);
+  }
+  return std::u16string(text);
+}
+
+std::u16string WithoutLoneBreakHalves(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const bool next = i + 1 < text.size();
+    if (c == u'\r' && !(next && text[i + 1] == u'\n')) continue;
+    if (c >= 0xD800 && c <= 0xDBFF && !(next && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)) continue;
+    if (c >= 0xDC00 && c <= 0xDFFF && !(i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF)) continue;
+    out += c;
+  }
+  return out;
 }
 
 EditFill FillFromTask(const Task& task) {

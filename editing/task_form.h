@@ -33,7 +33,8 @@ std::u16string BuildCycle(const WeekChecks& week);
 // entries of their lists, so an empty pick or anything typed never becomes a time text.
 std::optional<std::u16string> BuildTime(std::u16string_view hour, std::u16string_view minute);
 
-// The reminder text as stored: the text itself, or "无" when it is empty.
+// The reminder text as stored: the text itself (without halves of line breaks or surrogate
+// pairs), or "无" when it is empty.
 std::u16string InfoOrDefault(std::u16string_view info);
 
 // What "创建" hands on: the three texts of the task, or nothing when the hour or the minute
@@ -46,9 +47,18 @@ std::optional<Task> BuildTask(std::u16string_view hour, std::u16string_view minu
 std::u16string CounterText(std::size_t length);
 
 // Whether a character typed into the reminder text reaches the box: Backspace (8) always,
-// any key that replaces a selection, otherwise only while the text is below maxLength.
+// any key that replaces a selection at least as long as what it puts in, otherwise only
+// while what it puts in fits below maxLength. Enter puts in two units (CR LF), the first half
+// of a surrogate pair too: each fits whole or not at all.
 bool KeyPasses(unsigned charCode, std::size_t selectionLength, std::size_t textLength,
                std::size_t maxLength);
+
+// The part of a pasted text that fits into `room` units, never ending in half a line break
+// or half a surrogate pair.
+std::u16string FitInsertion(std::u16string_view text, std::size_t room);
+
+// The text without a CR that no LF follows, or half a surrogate pair.
+std::u16string WithoutLoneBreakHalves(std::u16string_view text);
 
 // What "编辑" puts into the dialog for one row. Every control gets a value, so nothing of a
 // task shown before survives (all seven boxes are set, unchecked ones included).

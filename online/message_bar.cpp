@@ -57,7 +57,8 @@ class MessageBar::CloseMark : public Window {
 
 MessageBar::MessageBar(HWND parent, int width) {
   RegisterClassOnce(kBarClass);
-  CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, kPos.x, kPos.y, width, kHeight, parent);
+  CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, kPos.x, kPos.y, width,
+            kHeight, parent);
   surface_.Resize(hwnd(), width, kHeight);
   Clear();
   close_ = std::make_unique<CloseMark>(*this, width - kCloseSize);
@@ -65,8 +66,14 @@ MessageBar::MessageBar(HWND parent, int width) {
 
 MessageBar::~MessageBar() = default;
 
+void MessageBar::Click() {
+  const auto handler = onClick;  // the installer may run a modal box meanwhile
+  if (handler) handler();
+}
+
 void MessageBar::Clear() {
   text_.clear();
+  if (IsAlive()) SetWindowTextW(hwnd(), L"");
   if (!surface_.dc()) return;
   FillSolid(surface_.dc(), RECT{0, 0, surface_.width(), surface_.height()}, kBackColor);
   if (IsAlive()) InvalidateRect(hwnd(), nullptr, FALSE);
@@ -74,6 +81,7 @@ void MessageBar::Clear() {
 
 void MessageBar::DrawText(const std::u16string& text) {
   text_ = text;
+  if (IsAlive()) SetWindowTextW(hwnd(), W(text));  // what a screen reader says
   HDC dc = surface_.dc();
   if (!dc) return;
   ScopedSelect font(dc, YaHei9());
@@ -102,9 +110,15 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT:
+    case WM_PAINT: {
       surface_.Paint(hwnd());
+      if (FocusCueVisible(hwnd())) {  // reached with the keyboard
+        ScopedGetDC dc(hwnd());
+        RECT focus{1, 1, surface_.width() - 23, surface_.height() - 1};
+        DrawFocusRect(dc, &focus);
+      }
       return 0;
+    }
     case WM_LBUTTONDOWN:
       pressed_ = true;
       SetCapture(hwnd());
@@ -116,21 +130,32 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       RECT r;
       GetClientRect(hwnd(), &r);
-      if (click && PtInRect(&r, p) && onClick) {
-        const auto handler = onClick;  // the installer may run a modal box meanwhile
-        try {
-          handler();
-        } catch (...) {
-        }
-      }
+      if (click && PtInRect(&r, p)) Click();
       return 0;
     }
+    case WM_GETDLGCODE: {
+      const MSG* m = reinterpret_cast<const MSG*>(lp);
+      if (m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_SPACE)) return DLGC_WANTMESSAGE;
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (wp == VK_RETURN || wp == VK_SPACE) {
+        Click();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      InvalidateRect(hwnd(), nullptr, FALSE);
+      break;
     case WM_CAPTURECHANGED:
       pressed_ = false;
       return 0;
     default:
-      return Window::OnMessage(msg, wp, lp);
+      break;
   }
+  return Window::OnMessage(msg, wp, lp);
 }
 
 }  // namespace tavik

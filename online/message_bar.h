@@ -39,6 +39,7 @@ class MessageBar : public Window {
 
  private:
   class CloseMark;
+  void Click();
   Surface surface_;
   std::unique_ptr<CloseMark> close_;
   std::u16string text_;

@@ -51,6 +51,7 @@ void ReminderPopup::Load() {
   info_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, kInfoBox, 0, hwnd(), YaHei9());
   close_ = Child(L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseBox, kCloseId, hwnd(), YaHei9());
   FitTimeLabel();
+  TakeDialogKeys(hwnd());  // Enter and Esc close it, as any one-button box
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetTimer(hwnd(), kSlideTimerId, kSlideTimerMs, nullptr);
 }
@@ -165,7 +166,7 @@ LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       if (close_) SetFocus(close_);
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wp) == kCloseId && HIWORD(wp) == BN_CLICKED) {
+      if ((LOWORD(wp) == kCloseId && HIWORD(wp) == BN_CLICKED) || LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
         Unload();
         return 0;
       }

@@ -133,6 +133,13 @@ TEST(TaskFormKeys, FilterAtTheLimit) {
       {'a', 0, 80, false},
       {0x5B57, 0, 80, false},  // 字
       {'\r', 0, 80, false},
+      {'\r', 0, 79, false},  // CR LF would be cut to a lone CR
+      {'\r', 0, 78, true},
+      {'\r', 1, 80, false},
+      {'\r', 2, 80, true},
+      {0xD83D, 0, 79, false},  // the first half of 😀: both halves or none
+      {0xD83D, 0, 78, true},
+      {0xDE00, 0, 79, true},   // the second half follows a first that fitted
       {'a', 1, 80, true},  // replaces the selection
       {'a', 80, 80, true},
       {kBackspace, 0, 80, true},
@@ -165,6 +172,27 @@ struct Box {
     selection = 0;
   }
 };
+
+TEST(TaskFormKeys, PastedAndStoredTextsHoldNoHalfBreaks) {
+  const struct {
+    std::u16string text;
+    std::size_t room;
+    std::u16string fitted;
+  } pastes[] = {
+      {u"ab\r\ncd", 3, u"ab"},       // not "ab\r"
+      {u"ab\r\ncd", 4, u"ab\r\n"},
+      {u"a\U0001F600", 2, u"a"},    // not half the emoji
+      {u"a\U0001F600", 3, u"a\U0001F600"},
+      {u"", 5, u""},
+      {u"xyz", 0, u""},
+  };
+  for (const auto& p : pastes) EXPECT_EQ(FitInsertion(p.text, p.room), p.fitted);
+  EXPECT_EQ(InfoOrDefault(u"79 chars\r"), u"79 chars");
+  EXPECT_EQ(InfoOrDefault(u"a\rb\r\nc"), u"ab\r\nc");
+  EXPECT_EQ(InfoOrDefault(u"x\xD83D"), u"x");
+  EXPECT_EQ(InfoOrDefault(u"\r"), u"无");
+  EXPECT_EQ(InfoOrDefault(u"\U0001F600\r\n"), u"\U0001F600\r\n");
+}
 
 TEST(TaskFormKeys, TypingPastEightyStopsUnlessTextIsSelected) {
   Box box;

@@ -158,8 +158,9 @@ TEST_F(ClockPanelTest, PressesOnTheSurfaceAndOnTheLabels) {
       {WM_MBUTTONDOWN, 100, 200, none},
       {WM_RBUTTONDOWN, w - 40, 10, none},
       {WM_LBUTTONDOWN, time.left + 1, time.top + 1, label},
-      {WM_RBUTTONDOWN, second.left + 1, second.top + 1, label},
-      {WM_MBUTTONDOWN, date.right - 1, date.bottom - 1, label},
+      {WM_LBUTTONDOWN, date.right - 1, date.bottom - 1, label},
+      {WM_RBUTTONDOWN, second.left + 1, second.top + 1, none},  // only a left press moves
+      {WM_MBUTTONDOWN, date.right - 1, date.bottom - 1, none},
   };
   for (const Case& c : cases) {
     MoveLog::moves.clear();

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "core/app.h"
+#include "core/window.h"
 
 namespace tavik::test {
 namespace {
@@ -54,6 +55,7 @@ TempDir::~TempDir() {
 void PumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (HandleDialogKeys(msg)) continue;  // as the program's message loop
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
