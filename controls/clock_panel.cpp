@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "core/app.h"
+#include "core/program.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -46,7 +46,8 @@ HBITMAP LoadStrip(int id, StripSize& size) {
 
 }  // namespace
 
-ClockPanel::ClockPanel(HWND owner) : owner_(owner) {
+ClockPanel::ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock)
+    : owner_(owner), clock_(std::move(clock)) {
   RegisterClassOnce(kClass);
   title_ = std::u16string(kProgramTitle) + u" Beta " + kProgramVersion;
   miniStrip_ = LoadStrip(IDB_BTN_MINI, miniSize_);
@@ -120,7 +121,7 @@ ClockPanel::Label ClockPanel::LabelAt(POINT p) const {
 }
 
 void ClockPanel::ReadClock() {
-  const SYSTEMTIME st = LocalTimeNow();
+  const SYSTEMTIME st = clock_();
   moment_ = {st.wYear, st.wMonth, st.wDay, WeekdayFromSunday0(st.wDayOfWeek), st.wHour, st.wMinute, st.wSecond};
   // The weekday's name is asked of the locale once a day, not four times a second.
   const int day = st.wYear * 10000 + st.wMonth * 100 + st.wDay;

@@ -10,7 +10,7 @@
 #include "controls/panel_accessible.h"
 #include "controls/panel_regions.h"
 #include "core/window.h"
-#include "schedule/clock.h"
+#include "core/clock.h"
 
 namespace tavik {
 
@@ -19,7 +19,7 @@ enum class PanelPart { Title, Clock, Minimise, Close };
 
 class ClockPanel : public Window {
  public:
-  static constexpr COLORREF kBackColor = RGB(165, 55, 55);
+  static constexpr COLORREF kBackColor = kProgramRed;
   static constexpr COLORREF kBorderColor = RGB(150, 40, 40);
   static constexpr COLORREF kTextColor = RGB(255, 255, 255);
   static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
@@ -32,7 +32,8 @@ class ClockPanel : public Window {
   enum class Label { None, Time, Second, Date };
 
   // Creates the panel over the owner's whole client area, at the bottom of the z-order.
-  explicit ClockPanel(HWND owner);
+  // clock: the present local time.
+  ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock);
   ~ClockPanel() override;
 
   // Each show of the owner: back to the bottom, and the clock started; it runs from the
@@ -84,6 +85,7 @@ class ClockPanel : public Window {
   void StartOwnerMove(UINT msg, WPARAM wp);
 
   HWND owner_;
+  std::function<SYSTEMTIME()> clock_;
   Surface surface_;
   PanelGeometry geometry_;
   std::u16string title_;

@@ -3,14 +3,11 @@
 #include <cfenv>
 #include <cmath>
 
-#include "editing/new_task_dialog.h"
-
 namespace tavik {
 namespace {
 
 constexpr wchar_t kClass[] = L"TavikNewButton";
 constexpr wchar_t kCaption[] = L"新建任务";
-constexpr int kMaxTasksBeforeOpen = 4;  // the dialog opens while at most four tasks exist
 
 struct Look {
   COLORREF back, plus, text;
@@ -22,8 +19,7 @@ constexpr RECT kPlusPost{24, 8, 28, 32};
 
 }  // namespace
 
-NewButton::NewButton(HWND parent, int x, int y, std::function<int()> highestIndex)
-    : highestIndex_(std::move(highestIndex)) {
+NewButton::NewButton(HWND parent, int x, int y) {
   RegisterClassOnce(kClass);
   CreateWnd(0, kClass, kCaption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, kWidth, kHeight, parent);
   if (hwnd()) Resize();
@@ -61,7 +57,7 @@ void NewButton::Draw(bool hover) {
 }
 
 void NewButton::Press() {
-  if (highestIndex_ && highestIndex_() <= kMaxTasksBeforeOpen) frmNew().Show();
+  if (onPress) onPress();
 }
 
 LRESULT NewButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -87,14 +83,10 @@ LRESULT NewButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_LBUTTONDOWN:
       Press();
       return 0;
-    case WM_GETDLGCODE: {
-      // Enter comes to the button instead of becoming the window's IDOK.
-      const MSG* m = reinterpret_cast<const MSG*>(lp);
-      if (m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_SPACE)) return DLGC_WANTMESSAGE;
-      return 0;
-    }
+    case WM_GETDLGCODE:
+      return WantPressKeys(lp);  // Enter comes to the button instead of becoming the window's IDOK
     case WM_KEYDOWN:
-      if (wp == VK_RETURN || wp == VK_SPACE) {
+      if (IsPressKey(wp)) {
         Press();
         return 0;
       }

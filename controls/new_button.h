@@ -1,6 +1,5 @@
 // btnNew, the owner-drawn "新建任务" button of the main window: a plus sign and the caption,
-// red with white content under the pointer. A left press opens the new-task dialog while
-// the list has room for another task.
+// red with white content under the pointer. A left press, Enter or Space raises Press.
 #pragma once
 
 #include <functional>
@@ -15,8 +14,10 @@ class NewButton : public Window {
   static constexpr int kHeight = 40;
   static constexpr int kCaptionLeft = 64;
 
-  // highestIndex: the main window's highest task-row index (rows are numbered from 1).
-  NewButton(HWND parent, int x, int y, std::function<int()> highestIndex);
+  NewButton(HWND parent, int x, int y);
+
+  // The Press event: a left press, Enter or Space.
+  std::function<void()> onPress;
 
   bool hovered() const { return hovered_; }
   int captionTop() const { return captionTop_; }
@@ -29,7 +30,6 @@ class NewButton : public Window {
   void Draw(bool hover);
   void Press();  // a left press, Enter or Space
 
-  std::function<int()> highestIndex_;
   Surface surface_;
   bool hovered_ = false;
   LeaveCheck leaveCheck_;

@@ -3,6 +3,8 @@
 // move, press or release which button frames to draw and what to do next.
 #pragma once
 
+#include "core/mouse_buttons.h"
+
 namespace tavik {
 
 // A button strip: three frames side by side (normal, hover, pressed).
@@ -43,11 +45,6 @@ int FrameLeft(StripSize strip, int frame);
 enum class PanelRegion { None, Minimise, Close };
 
 PanelRegion HitPanel(const PanelGeometry& g, float x, float y);
-
-// Mouse button codes as the panel receives them; a move carries the sum of those held.
-inline constexpr int kLeftButton = 1;
-inline constexpr int kRightButton = 2;
-inline constexpr int kMiddleButton = 4;
 
 inline constexpr int kKeepFrame = -1;  // leave the button as last drawn
 inline constexpr int kNormalFrame = 0;

@@ -16,7 +16,7 @@ class TaskRow : public Window {
   static constexpr int kWidth = 240;
   static constexpr int kHeight = 50;
 
-  // button: 1 left, 2 right, 4 middle.
+  // button: kLeftButton, kRightButton or kMiddleButton.
   using MouseUpHandler = std::function<void(TaskRow& row, short button)>;
   // The menu key or Shift+F10 while the row has the keyboard.
   using MenuKeyHandler = std::function<void(TaskRow& row)>;

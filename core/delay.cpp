@@ -2,12 +2,23 @@
 
 #include <windows.h>
 
-#include <mmsystem.h>
-
 #include "core/window.h"
 
 namespace tavik {
 namespace {
+
+// Milliseconds of the performance counter, to the millisecond (GetTickCount steps by 10-16 ms,
+// too coarse for a 15 ms slide step), taken modulo 2^32.
+DWORD NowMs() {
+  static const LONGLONG perMs = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart >= 1000 ? f.QuadPart / 1000 : 1;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<DWORD>(now.QuadPart / perMs);
+}
 
 // Runs every pending message; false once WM_QUIT was seen (it is posted again for the
 // message loop, so the program still ends).
@@ -28,11 +39,11 @@ bool RunPendingEvents() {
 }  // namespace
 
 void Delay(short ms) {
-  const DWORD start = timeGetTime();
+  const DWORD start = NowMs();
   const DWORD wait = ms > 0 ? static_cast<DWORD>(ms) : 0;
   for (;;) {
     if (!RunPendingEvents()) return;
-    const DWORD elapsed = timeGetTime() - start;
+    const DWORD elapsed = NowMs() - start;
     if (elapsed >= wait) return;
     // Sleep until the time is up or an event arrives, instead of spinning.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, wait - elapsed, QS_ALLINPUT);

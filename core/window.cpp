@@ -173,4 +173,26 @@ SIZE TextExtent(HDC dc, HFONT font, const std::u16string& text) {
   return size;
 }
 
+HWND AddChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const RECT& box,
+              HFONT font) {
+  HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top, box.right - box.left,
+                               box.bottom - box.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+std::u16string WindowText(HWND w) {
+  const int n = w ? GetWindowTextLengthW(w) : 0;
+  if (n <= 0) return {};
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(w, text.data(), n + 1)));
+  return U16(text);
+}
+
+LRESULT WantPressKeys(LPARAM lp) {
+  const MSG* m = reinterpret_cast<const MSG*>(lp);
+  return m && m->message == WM_KEYDOWN && IsPressKey(m->wParam) ? DLGC_WANTMESSAGE : 0;
+}
+
 }  // namespace tavik

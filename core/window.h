@@ -1,9 +1,12 @@
-// A small base for our windows and controls, and RAII wrappers for GDI and handles.
+// A small base for our windows and controls, and the drawing helpers they share.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "core/mouse_buttons.h"
+#include "core/scoped.h"
 
 namespace tavik {
 
@@ -13,6 +16,9 @@ inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const
 inline std::u16string U16(const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : std::u16string(); }
 inline std::u16string U16(const std::wstring& s) { return U16(s.c_str()); }
 inline std::wstring Wide(const std::u16string& s) { return std::wstring(W(s)); }
+
+// The program's red: the main window, the clock panel and the popup.
+inline constexpr COLORREF kProgramRed = RGB(165, 55, 55);
 
 class Window {
  public:
@@ -43,56 +49,6 @@ class Window {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   HWND hwnd_ = nullptr;
-};
-
-// GDI object owned for its scope.
-template <typename T>
-class GdiObject {
- public:
-  explicit GdiObject(T h = nullptr) : h_(h) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-  GdiObject& operator=(GdiObject&& o) noexcept {
-    if (this != &o) {
-      Reset(o.h_);
-      o.h_ = nullptr;
-    }
-    return *this;
-  }
-  void Reset(T h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  T get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  T h_;
-};
-
-class ScopedSelect {
- public:
-  ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  ~ScopedSelect() { SelectObject(dc_, old_); }
-  ScopedSelect(const ScopedSelect&) = delete;
-  ScopedSelect& operator=(const ScopedSelect&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-class ScopedGetDC {
- public:
-  explicit ScopedGetDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~ScopedGetDC() { ReleaseDC(hwnd_, dc_); }
-  ScopedGetDC(const ScopedGetDC&) = delete;
-  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-  operator HDC() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
 };
 
 // A retained drawing surface: what is drawn stays until drawn over, and WM_PAINT just copies it.
@@ -140,6 +96,17 @@ bool HandleDialogKeys(MSG& msg);
 // Whether the keyboard focus is to be drawn: hidden until the keyboard is used in the window
 // (the system's focus-cue rule), so the mouse never sees a focus rectangle.
 bool FocusCueVisible(HWND control);
+
+// A child control of a system class (visible), placed in its parent's client area, with a font.
+HWND AddChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const RECT& box,
+              HFONT font);
+// The whole text of a window ("" for none).
+std::u16string WindowText(HWND w);
+
+// Enter and Space press a focused owner-drawn button: its answer to WM_GETDLGCODE, so the
+// dialog keys hand them to it, and the test of a WM_KEYDOWN.
+LRESULT WantPressKeys(LPARAM lp);
+constexpr bool IsPressKey(WPARAM vk) { return vk == VK_RETURN || vk == VK_SPACE; }
 
 // The program's fonts, made once. Sizes in points at 96 dpi.
 HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);

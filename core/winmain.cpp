@@ -1,12 +1,54 @@
+#include "core/winmain.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "core/app.h"
-#include "core/main_window.h"
+#include "core/instance.h"
 #include "core/window.h"
-#include "editing/new_task_dialog.h"
-#include "online/update_check.h"
+
+namespace tavik {
+
+Program::Program(std::wstring cfgPath, Services systemServices)
+    : services(std::move(systemServices)),
+      frmMain(std::move(cfgPath), this->services),
+      frmRem(this->services),
+      frmNew(frmMain),
+      mnuItems(frmMain, frmNew),
+      host_(frmMain) {}
+
+Program::~Program() {
+  if (frmMain.IsAlive()) frmMain.Unload();
+}
+
+UpdateCheck& Program::Online() {
+  if (!online_) online_ = std::make_unique<UpdateCheck>(host_, services);
+  return *online_;
+}
+
+bool Program::Start() {
+  // The events are plugged in before the window is made: its load already ticks and adds rows.
+  frmMain.onRowMouseUp = [this](TaskRow& row, short button) { mnuItems.MouseUp(row.index(), button); };
+  frmMain.onRowMenuKey = [this](TaskRow& row) { mnuItems.MenuKey(row.index()); };
+  frmMain.onNewTask = [this] { frmNew.Show(); };
+  frmMain.onDue = [this](const std::u16string& time, const std::u16string& info) {
+    frmRem.SetTime(time);
+    frmRem.SetInfo(info);
+    frmRem.Show();
+  };
+  frmMain.onUpdateCheck = [this] { Online().Update(); };
+  // Closed with the main window: frmAst, frmRem, frmNew (its unsaved input is dropped).
+  frmMain.unloadOthers = {
+      [this] { online_.reset(); },
+      [this] { frmRem.Unload(); },
+      [this] { frmNew.Unload(); },
+  };
+  if (!frmMain.Create()) return false;
+  if (MessageBar* bar = frmMain.Msg()) bar->onClick = [this] { Online().Install(); };
+  return true;
+}
+
+}  // namespace tavik
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -19,11 +61,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
-  tavik::MainWindow frmMain(cfgPath);
-  if (!frmMain.Create()) return 1;
-  tavik::MarkInstanceWindow(frmMain.hwnd(), instance);
-  tavik::ConnectOnlineServices(frmMain);
-  frmMain.Show();
+  tavik::Program program(cfgPath, tavik::SystemServices());
+  if (!program.Start()) return 1;
+  tavik::MarkInstanceWindow(program.frmMain.hwnd(), instance);
+  program.frmMain.Show();
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

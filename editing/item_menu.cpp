@@ -1,9 +1,14 @@
 #include "editing/item_menu.h"
 
-#include "core/main_window.h"
+#include "core/window.h"
 #include "editing/new_task_dialog.h"
 
 namespace tavik {
+namespace {
+
+constexpr int kMenuKeyInset = 8;  // the menu opens this far into the row, at its middle
+
+}  // namespace
 
 HMENU CreateItemMenu() {
   HMENU menu = CreatePopupMenu();
@@ -12,60 +17,56 @@ HMENU CreateItemMenu() {
   return menu;
 }
 
-void ItemMenuMouseUp(MainWindow& main, int index, short button) {
-  if (button != 2) return;
+void ItemMenu::MouseUp(int index, short button) {
+  if (button != kRightButton) return;
   POINT p;
   GetCursorPos(&p);
-  OpenItemMenu(main, index, p);
+  Open(index, p);
 }
 
-void ItemMenuKey(MainWindow& main, int index) {
-  const TaskRow* row = main.Row(index);
-  if (!row) return;
-  RECT r;
-  GetWindowRect(row->hwnd(), &r);
-  OpenItemMenu(main, index, POINT{r.left + 8, r.top + TaskRow::kHeight / 2});
+void ItemMenu::MenuKey(int index) {
+  if (index < 1 || index > list_.HighestIndex()) return;
+  const RECT r = list_.RowScreenRect(index);
+  Open(index, POINT{r.left + kMenuKeyInset, (r.top + r.bottom) / 2});
 }
 
-void OpenItemMenu(MainWindow& main, int index, POINT p) {
-  main.actID = static_cast<short>(index);
+void ItemMenu::Open(int index, POINT p) {
+  const HWND owner = list_.Owner();
+  if (!owner) return;
+  actID = static_cast<short>(index);
   HMENU menu = CreateItemMenu();
   // Without this the menu stays open when the user clicks elsewhere.
-  SetForegroundWindow(main.hwnd());
+  SetForegroundWindow(owner);
   const UINT command = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, p.x,
-                     p.y, 0, main.hwnd(), nullptr));
-  PostMessageW(main.hwnd(), WM_NULL, 0, 0);
+                     p.y, 0, owner, nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
   DestroyMenu(menu);
-  if (!main.IsAlive()) return;
+  if (!list_.Owner()) return;  // the program was closed while the menu was open
   if (command == kMenuEdit)
-    EditClick(main);
+    EditClick();
   else if (command == kMenuDelete)
-    DeleteClick(main);
+    DeleteClick();
 }
 
-void EditClick(MainWindow& main) {
-  const TaskRow* row = main.Row(main.actID);
-  if (main.actID < 1 || !row) return;
-  frmNew().FillFrom(main.actID, row->task());
-  frmNew().Show();
+void ItemMenu::EditClick() {
+  if (actID < 1 || actID > list_.HighestIndex()) return;
+  dialog_.FillFrom(actID, list_.RowTask(actID));
+  dialog_.Show();
 }
 
-void DeleteClick(MainWindow& main) {
-  const int last = main.HighestIndex();
-  const int id = main.actID;
+void ItemMenu::DeleteClick() {
+  const int last = list_.HighestIndex();
+  const int id = actID;
   if (id < 1 || id > last) return;
   for (int i = id; i < last; ++i) {
-    TaskRow* row = main.Row(i);
-    const TaskRow* below = main.Row(i + 1);
-    row->SetTime(below->SetTime());
-    row->SetCycle(below->SetCycle());
-    row->RemInfo(below->RemInfo());
+    const Task below = list_.RowTask(i + 1);
+    list_.EditItem(static_cast<short>(i), below.time, below.cycle, below.info);
   }
   // A row still sliding in is the last one; removed, its slide ends (AddItem keeps to its row).
-  main.RemoveLastRow();
-  frmNew().RowDeleted(main.actID);
-  main.SaveData();
+  list_.RemoveLastRow();
+  dialog_.RowDeleted(actID);
+  list_.SaveData();
 }
 
 }  // namespace tavik

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "core/app.h"
-#include "core/main_window.h"
 #include "editing/task_form.h"
 
 namespace tavik {
@@ -92,17 +90,9 @@ void FitListHeight(HWND list) {
 
 }  // namespace
 
-NewTaskDialog& frmNew() {
-  static NewTaskDialog dialog;
-  return dialog;
-}
-
 HWND NewTaskDialog::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                                int w, int h) {
-  HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9()), FALSE);
-  return c;
+  return AddChild(hwnd(), cls, text, style, id, RECT{x, y, x + w, y + h}, YaHei9());
 }
 
 void NewTaskDialog::Load() {
@@ -210,14 +200,7 @@ void NewTaskDialog::RowDeleted(short row) {
     --ID;
 }
 
-std::u16string NewTaskDialog::Text(int id) const {
-  HWND c = Control(id);
-  const int n = c ? GetWindowTextLengthW(c) : 0;
-  if (n <= 0) return {};
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(c, text.data(), n + 1)));
-  return U16(text);
-}
+std::u16string NewTaskDialog::Text(int id) const { return WindowText(Control(id)); }
 
 void NewTaskDialog::UpdateCounter() {
   SetWindowTextW(Control(kCounterId), W(CounterText(static_cast<size_t>(GetWindowTextLengthW(Control(kTipsId))))));
@@ -232,23 +215,18 @@ void NewTaskDialog::Create() {
   if (!task) return;  // no hour or no minute picked
   if (Text(kTipsId).empty()) SetTips(task->info);
 
-  MainWindow* main = App().frmMain;
   const short id = ID;
   if (id == 0) {
     // Closed before the row slides in: a press of "新建任务" during the slide then gets a
     // fresh dialog instead of this one, which would be thrown away under the user's hands.
     ShowWindow(hwnd(), SW_HIDE);
     Unload();
-    if (main) {
-      main->AddItem(task->time, task->cycle, task->info);
-      main->SaveData();
-    }
+    list_.AddItem(task->time, task->cycle, task->info);
+    list_.SaveData();
     return;
   }
-  if (main) {
-    main->EditItem(id, task->time, task->cycle, task->info);
-    main->SaveData();
-  }
+  list_.EditItem(id, task->time, task->cycle, task->info);
+  list_.SaveData();
   Unload();
 }
 

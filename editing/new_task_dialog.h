@@ -1,11 +1,12 @@
 // frmNew, the one dialog in which a task is entered or changed: hour and minute lists, the
-// weekday boxes, the reminder text with its counter, "创建" and "取消". There is only one;
-// it is made on first use and thrown away when it closes.
+// weekday boxes, the reminder text with its counter, "创建" and "取消". The program has one;
+// its window is made on first use and thrown away when it closes.
 #pragma once
 
 #include <string>
 
 #include "core/task_data.h"
+#include "core/task_list.h"
 #include "core/window.h"
 #include "editing/task_form.h"
 
@@ -13,6 +14,9 @@ namespace tavik {
 
 class NewTaskDialog : public Window {
  public:
+  // "创建" adds to or changes this list.
+  explicit NewTaskDialog(TaskList& list) : list_(list) {}
+
   static constexpr int kClientWidth = 361;
   static constexpr int kClientHeight = 251;
 
@@ -73,10 +77,8 @@ class NewTaskDialog : public Window {
   void UpdateCounter();
   std::u16string Text(int id) const;
 
+  TaskList& list_;
   State pristine_;
 };
-
-// The application's dialog (made on first use).
-NewTaskDialog& frmNew();
 
 }  // namespace tavik

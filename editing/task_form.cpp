@@ -126,10 +126,4 @@ EditFill FillFromTask(const Task& task) {
   return fill;
 }
 
-bool DeleteTask(std::vector<Task>& tasks, int row) {
-  if (row < 1 || static_cast<std::size_t>(row) > tasks.size()) return false;
-  tasks.erase(tasks.begin() + (row - 1));
-  return true;
-}
-
 }  // namespace tavik

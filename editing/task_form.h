@@ -74,9 +74,4 @@ struct EditFill {
 // minute that is not a list entry stays unpicked, characters other than 1-7 are skipped.
 EditFill FillFromTask(const Task& task);
 
-// "删除" on row `row` of the list, numbered as the rows are: tasks[0] is row 1 (row 0 is the
-// hidden template and not in the list). Later tasks move up one row with their texts (done
-// marks included) and the last row goes. False, and nothing changed, for a row not in 1..size.
-bool DeleteTask(std::vector<Task>& tasks, int row);
-
 }  // namespace tavik

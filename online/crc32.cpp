@@ -1,7 +1,6 @@
 #include "online/crc32.h"
 
-#include <fstream>
-#include <vector>
+#include <array>
 
 namespace tavik {
 namespace {
@@ -20,8 +19,6 @@ constexpr std::array<std::uint32_t, 256> kTable = MakeTable();
 
 }  // namespace
 
-const std::array<std::uint32_t, 256>& Crc32Table() noexcept { return kTable; }
-
 std::uint32_t Crc32Buffer(std::string_view bytes, std::uint32_t crc) noexcept {
   std::uint32_t c = ~crc;
   for (const char ch : bytes) c = (c >> 8) ^ kTable[(c ^ static_cast<unsigned char>(ch)) & 0xFFu];
@@ -33,25 +30,6 @@ std::u16string Crc32Text(std::uint32_t crc) {
   std::u16string text(8, u'0');
   for (int i = 7; i >= 0; --i, crc >>= 4) text[static_cast<std::size_t>(i)] = kHex[crc & 0xFu];
   return text;
-}
-
-std::u16string StreamCrc32(std::istream& in) {
-  std::vector<char> piece(64 * 1024);
-  std::uint32_t crc = 0;
-  while (in) {
-    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-    crc = Crc32Buffer(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())), crc);
-  }
-  if (in.bad() || !in.eof()) return {};
-  return Crc32Text(crc);
-}
-
-std::u16string FileCrc32(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return StreamCrc32(in);
 }
 
 }  // namespace tavik

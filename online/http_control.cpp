@@ -1,21 +1,20 @@
 #include "online/http_control.h"
 
-#include <mmsystem.h>
-
 #include <atomic>
-#include <thread>
 
 #include "core/program.h"
+#include "core/scoped.h"
 #include "core/window.h"
 #include "online/message_window.h"
 #include "online/update_doc.h"
-#include "online/web_request.h"
 
 namespace tavik {
 
 // Shared by the control and its worker thread. A dropped request keeps only the worker's
 // reference, so the worker never writes to anything the control has freed.
 struct Http::Transfer {
+  Services::WebFunction web;
+  WebRequest request;
   std::atomic<bool> done{false};
   std::atomic<bool> abandoned{false};
   std::string body;  // written by the worker before done is set
@@ -41,9 +40,25 @@ std::string Utf8(const std::u16string& text) {
   return out;
 }
 
+DWORD WINAPI TransferThread(void* param) {
+  // The thread's own reference: the control may drop the transfer meanwhile.
+  std::unique_ptr<std::shared_ptr<Http::Transfer>> owned(static_cast<std::shared_ptr<Http::Transfer>*>(param));
+  Http::Transfer& transfer = **owned;
+  std::string received;
+  const WebResult result = transfer.web(transfer.request, transfer.abandoned, [&](std::string_view bytes) {
+    received.append(bytes);
+    return true;
+  });
+  // A body cut short of its announced length is no answer: half a document can read as
+  // another one (a missing MinVer, a different release).
+  if (result.complete || result.truncated) transfer.body = std::move(received);
+  transfer.done.store(true, std::memory_order_release);
+  return 0;
+}
+
 }  // namespace
 
-Http::Http() : poller_(std::make_unique<MessageWindow>()) {
+Http::Http(Services::WebFunction web) : web_(std::move(web)), poller_(std::make_unique<MessageWindow>()) {
   poller_->onMessage = [this](UINT msg, WPARAM wp, LPARAM) {
     if (msg == WM_TIMER && wp == kReaderTimerId) OnTick();
   };
@@ -66,7 +81,8 @@ void Http::Terminate() {
 void Http::Start(const wchar_t* method, const std::u16string& url, std::string body, short resultType) {
   Terminate();
   auto transfer = std::make_shared<Transfer>();
-  WebRequest request;
+  transfer->web = web_;
+  WebRequest& request = transfer->request;
   request.method = method;
   request.url = reinterpret_cast<const wchar_t*>(url.c_str());
   request.userAgent = Wide(TitleAndVersion());
@@ -75,23 +91,13 @@ void Http::Start(const wchar_t* method, const std::u16string& url, std::string b
   request.stepTimeoutMs = kHttpTimeoutMs;
   request.totalLimitMs = 4 * kHttpTimeoutMs;  // an abandoned trickle still ends by itself
   request.maxBodyBytes = kMaxUpdateDocument + 1;  // enough to tell a document from anything larger
-  try {
-    std::thread([transfer, request = std::move(request)] {
-      std::string received;
-      const WebResult result = RunWebRequest(request, transfer->abandoned, [&](std::string_view bytes) {
-        received.append(bytes);
-        return true;
-      });
-      // A body cut short of its announced length is no answer: half a document can read
-      // as another one (a missing MinVer, a different release).
-      if (result.complete || result.truncated) transfer->body = std::move(received);
-      transfer->done.store(true, std::memory_order_release);
-    }).detach();
-  } catch (...) {
+  auto threadsTransfer = std::make_unique<std::shared_ptr<Transfer>>(transfer);
+  if (ScopedHandle(CreateThread(nullptr, 0, &TransferThread, threadsTransfer.get(), 0, nullptr)))
+    threadsTransfer.release();  // the thread's now
+  else
     transfer->done = true;  // no thread: the request ends at once with an empty body
-  }
   transfer_ = std::move(transfer);
-  startTick_ = timeGetTime();
+  startTick_ = GetTickCount();
   resultType_ = resultType;
   SetTimer(poller_->hwnd(), kReaderTimerId, kHttpPollMs, nullptr);
 }
@@ -103,7 +109,7 @@ void Http::OnTick() {
   }
   if (transfer_->done.load(std::memory_order_acquire)) {
     responseText_ = BytesToText(transfer_->body);
-  } else if (HttpTimedOut(startTick_, timeGetTime(), timeoutMs)) {
+  } else if (HttpTimedOut(startTick_, GetTickCount(), timeoutMs)) {
     responseText_.clear();
   } else {
     return;

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "core/services.h"
+
 namespace tavik {
 
 class MessageWindow;
@@ -24,7 +26,8 @@ constexpr bool HttpTimedOut(DWORD startTick, DWORD now, DWORD limitMs) noexcept 
 
 class Http {
  public:
-  Http();
+  // Requests run through `web` on a worker thread.
+  explicit Http(Services::WebFunction web);
   ~Http();
   Http(const Http&) = delete;
   Http& operator=(const Http&) = delete;
@@ -44,11 +47,13 @@ class Http {
   // Tests shorten the wait; the program keeps five seconds.
   DWORD timeoutMs = kHttpTimeoutMs;
 
+  struct Transfer;  // a request under way, shared with its thread
+
  private:
-  struct Transfer;
   void Start(const wchar_t* method, const std::u16string& url, std::string body, short resultType);
   void OnTick();
 
+  Services::WebFunction web_;
   std::unique_ptr<MessageWindow> poller_;
   std::shared_ptr<Transfer> transfer_;
   DWORD startTick_ = 0;

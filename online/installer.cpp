@@ -1,27 +1,29 @@
 #include "online/installer.h"
 
 #include <atomic>
-#include <filesystem>
-#include <thread>
 
+#include "controls/message_bar.h"
 #include "core/ansi.h"
-#include "core/app.h"
-#include "core/window.h"
+#include "core/program.h"
 #include "core/app_paths.h"
+#include "core/file_io.h"
+#include "core/instance.h"
+#include "core/messages.h"
+#include "core/scoped.h"
+#include "core/window.h"
 #include "online/crc32.h"
-#include "online/message_bar.h"
 #include "online/message_window.h"
 #include "online/online_host.h"
-#include "online/shell.h"
 #include "online/update_script.h"
-#include "online/web_request.h"
 
 namespace tavik {
 
 // Shared by the installer and its download thread; a dropped job is only the thread's.
 struct Installer::Job {
+  Services::WebFunction web;
   WebRequest request;
   std::wstring folder, programStem, tmpPath;
+  HWND notify = nullptr;  // the installer's window, told when the download ends
   std::u16string hash;
   std::atomic<bool> cancel{false};
   std::atomic<bool> ok{false};  // set by the thread before it posts kDownloadedMessage
@@ -29,12 +31,8 @@ struct Installer::Job {
 
 namespace {
 
-constexpr UINT kDownloadedMessage = WM_APP + 1;
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 void RemoveIfThere(const std::wstring& path) {
-  if (!Exists(path)) return;
+  if (!FileExists(path)) return;
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only leftover goes too
   DeleteFileW(path.c_str());
 }
@@ -44,22 +42,49 @@ std::wstring InFolder(const std::wstring& folder, const char16_t* name) {
 }
 
 // The release into the temporary file; true only for a whole 200 answer written to disk.
-bool FetchToFile(const WebRequest& request, const std::atomic<bool>& cancel, const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+bool FetchToFile(const Installer::Job& job) {
+  ScopedFile file(
+      CreateFileW(job.tmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   bool written = true;
-  const WebResult result = RunWebRequest(request, cancel, [&](std::string_view bytes) {
+  const WebResult result = job.web(job.request, job.cancel, [&](std::string_view bytes) {
     DWORD n = 0;
-    written = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+    written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
     return written;
   });
-  written = FlushFileBuffers(file) && written;
-  CloseHandle(file);
-  return written && result.answered && result.status == 200 && result.complete && !cancel;
+  written = FlushFileBuffers(file.get()) && written;
+  written = file.Close() && written;
+  return written && result.answered && result.status == 200 && result.complete && !job.cancel;
 }
+
+DWORD WINAPI DownloadThread(void* param) {
+  // The thread's own reference: the installer may drop the job meanwhile.
+  std::unique_ptr<std::shared_ptr<Installer::Job>> owned(static_cast<std::shared_ptr<Installer::Job>*>(param));
+  Installer::Job& job = **owned;
+  job.ok = FetchToFile(job);
+  PostMessageW(job.notify, kDownloadedMessage, 0, 0);  // fails harmlessly once the installer is gone
+  return 0;
+}
+
+// The size of a file; 0 when there is none.
+std::uint64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The update script as GBK bytes; true when the whole file was written.
+bool WriteScript(const std::wstring& path, const std::string& bytes) {
+  ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD n = 0;
+  const bool written = file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+                       n == bytes.size();
+  return file.Close() && written;
+}
+
 }  // namespace
 
-Installer::Installer(OnlineHost& host) : host_(host) {}
+Installer::Installer(OnlineHost& host, const Services& services) : services_(services), host_(host) {}
 
 Installer::~Installer() {
   if (job_) job_->cancel = true;
@@ -104,41 +129,29 @@ void Installer::OnClick(UpdateInfo info) {
       if (msg == kDownloadedMessage) OnDownloaded();
     };
   }
-  const HWND notify = notify_->hwnd();
-  job_ = job;
-  try {
-    std::thread([job, notify] {
-      job->ok = FetchToFile(job->request, job->cancel, job->tmpPath);
-      PostMessageW(notify, kDownloadedMessage, 0, 0);  // fails harmlessly once the installer is gone
-    }).detach();
-  } catch (...) {
-    job_.reset();
+  job->notify = notify_->hwnd();
+  job->web = services_.web;
+  auto threadsJob = std::make_unique<std::shared_ptr<Job>>(job);
+  ScopedHandle thread(CreateThread(nullptr, 0, &DownloadThread, threadsJob.get(), 0, nullptr));
+  if (!thread) {
     Fail(job->tmpPath);
     HideBar();
+    return;
   }
+  threadsJob.release();  // the thread's now
+  job_ = job;
 }
 
 void Installer::OnDownloaded() {
   const std::shared_ptr<Job> job = std::move(job_);
   if (!job) return;
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(job->tmpPath), ec);
-  const std::u16string crc = job->ok && !ec ? FileCrc32(std::filesystem::path(job->tmpPath)) : u"";
+  const std::u16string crc = job->ok ? FileCrc32(job->tmpPath) : u"";
   bool started = false;
-  if (GoodDownload(job->ok, ec ? 0 : size, crc, job->hash)) {
+  if (GoodDownload(job->ok, FileSize(job->tmpPath), crc, job->hash)) {
     const std::u16string script = UpdateScript(U16(job->programStem));
     const std::wstring scriptPath = InFolder(job->folder, kScriptName);
     if (!script.empty()) {
-      const std::string bytes = ToAnsi(script);
-      HANDLE file = CreateFileW(scriptPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-      DWORD n = 0;
-      const bool written = file != INVALID_HANDLE_VALUE &&
-                           WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-                           n == bytes.size();
-      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-      OnlineShell& shell = Shell();
-      started = written && shell.startScript && shell.startScript(job->folder);
+      started = WriteScript(scriptPath, ToAnsi(script)) && services_.startScript(job->folder, W(kScriptName));
       if (!started) RemoveIfThere(scriptPath);
     }
   }
@@ -157,9 +170,6 @@ void Installer::HideBar() {
   if (MessageBar* bar = host_.Bar()) bar->Hide();
 }
 
-void Installer::OpenHome() {
-  OnlineShell& shell = Shell();
-  if (shell.openUrl) shell.openUrl(Wide(homeUrl));
-}
+void Installer::OpenHome() { services_.openUrl(Wide(homeUrl)); }
 
 }  // namespace tavik

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/services.h"
 #include "online/update_doc.h"
 
 namespace tavik {
@@ -23,7 +24,8 @@ inline constexpr std::uint64_t kMaxReleaseBytes = 64ull << 20;
 
 class Installer {
  public:
-  explicit Installer(OnlineHost& host);
+  // The web and the desktop (browser, script) go through `services`, which outlives it.
+  Installer(OnlineHost& host, const Services& services);
   ~Installer();
   Installer(const Installer&) = delete;
   Installer& operator=(const Installer&) = delete;
@@ -41,13 +43,15 @@ class Installer {
   DWORD stepTimeoutMs = kDownloadStepTimeoutMs;
   std::uint64_t maxBytes = kMaxReleaseBytes;
 
+  struct Job;  // a download under way, shared with its thread
+
  private:
-  struct Job;
   void OnDownloaded();
   void Fail(const std::wstring& tmpPath);
   void HideBar();
   void OpenHome();
 
+  const Services& services_;
   OnlineHost& host_;
   std::unique_ptr<MessageWindow> notify_;
   std::shared_ptr<Job> job_;

@@ -3,12 +3,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/app.h"
-#include "core/main_window.h"
-#include "online/message_bar.h"
-#include "online/shell.h"
+#include "controls/message_bar.h"
+#include "core/program.h"
+#include "core/window.h"
 #include "online/version.h"
-#include "online/web_request.h"
 
 namespace tavik {
 namespace {
@@ -18,39 +16,22 @@ std::vector<HANDLE>& VisitThreads() {
   return threads;
 }
 
+struct Visit {
+  Services::WebFunction web;
+  WebRequest request;
+};
+
 DWORD WINAPI VisitThread(void* param) {
-  std::unique_ptr<WebRequest> request(static_cast<WebRequest*>(param));
+  std::unique_ptr<Visit> visit(static_cast<Visit*>(param));
   const std::atomic<bool> never{false};
-  RunWebRequest(*request, never, [](std::string_view) { return false; });
+  visit->web(visit->request, never, [](std::string_view) { return false; });
   return 0;
-}
-
-class MainWindowHost : public OnlineHost {
- public:
-  explicit MainWindowHost(MainWindow& main) : main_(main) {}
-  MessageBar* Bar() override { return main_.IsAlive() ? main_.Msg() : nullptr; }
-  int Box(const std::wstring& text, UINT type) override { return main_.ShowModalBox(text, type); }
-  bool InBox() const override { return main_.InModalBox(); }
-  bool Closing() const override { return main_.Closing(); }
-  void EndProgram() override { main_.Unload(); }
-
- private:
-  MainWindow& main_;
-};
-
-struct Ast {
-  std::unique_ptr<OnlineHost> host;
-  std::unique_ptr<UpdateCheck> check;
-};
-
-Ast& AstSlot() {
-  static Ast ast;
-  return ast;
 }
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(OnlineHost& host) : installer(host), host_(host) {
+UpdateCheck::UpdateCheck(OnlineHost& host, const Services& services)
+    : Http1(services.web), installer(host, services), host_(host), services_(services) {
   Http1.Finished = [this] { OnFinished(); };
 }
 
@@ -66,8 +47,7 @@ void UpdateCheck::OnFinished() {
   if (outcome.tooOld) {
     // The box holds the evaluation; a close meanwhile waits, so the ending runs whole.
     host_.Box(Wide(kTooOldMessage), MB_ICONERROR);
-    OnlineShell& shell = Shell();
-    if (shell.openUrl) shell.openUrl(Wide(homeUrl));  // the built-in address, not the document's
+    services_.openUrl(Wide(homeUrl));  // the built-in address, not the document's
     SpeedUp();
     host_.EndProgram();  // discards this window: nothing after it
     return;
@@ -82,14 +62,14 @@ void UpdateCheck::OnFinished() {
   SpeedUp();
 }
 
-void UpdateCheck::SpeedUp() { VisitStatistics(statisticUrl_); }
+void UpdateCheck::SpeedUp() { VisitStatistics(statisticUrl_, services_.web); }
 
 void UpdateCheck::Install() {
   installer.homeUrl = homeUrl;
   installer.OnClick(info);
 }
 
-void VisitStatistics(const std::u16string& url) {
+void VisitStatistics(const std::u16string& url, const Services::WebFunction& web) {
   if (url.empty()) return;
   auto& threads = VisitThreads();
   for (auto it = threads.begin(); it != threads.end();) {  // forget the visits that are over
@@ -100,15 +80,17 @@ void VisitStatistics(const std::u16string& url) {
       ++it;
     }
   }
-  auto request = std::make_unique<WebRequest>();
-  request->url = Wide(url);
-  request->userAgent = L"Mozilla/5.0 (Windows NT 6.1; compatible; Tavik 0.5.1)";
-  request->headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
-  request->readBody = false;
-  request->stepTimeoutMs = 10000;
-  HANDLE thread = CreateThread(nullptr, 0, &VisitThread, request.get(), 0, nullptr);
+  auto visit = std::make_unique<Visit>();
+  visit->web = web;
+  WebRequest& request = visit->request;
+  request.url = Wide(url);
+  request.userAgent = L"Mozilla/5.0 (Windows NT 6.1; compatible; " + Wide(TitleAndVersion()) + L")";
+  request.headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
+  request.readBody = false;
+  request.stepTimeoutMs = 10000;
+  HANDLE thread = CreateThread(nullptr, 0, &VisitThread, visit.get(), 0, nullptr);
   if (!thread) return;
-  request.release();  // the thread owns it now
+  visit.release();  // the thread owns it now
   threads.push_back(thread);
 }
 
@@ -121,28 +103,6 @@ void FinishStatisticVisits(DWORD waitMs) {
     CloseHandle(h);
   }
   threads.clear();
-}
-
-std::unique_ptr<OnlineHost> HostOf(MainWindow& frmMain) { return std::make_unique<MainWindowHost>(frmMain); }
-
-UpdateCheck& FrmAst() {
-  Ast& ast = AstSlot();
-  if (!ast.check) {
-    ast.host = HostOf(*App().frmMain);
-    ast.check = std::make_unique<UpdateCheck>(*ast.host);
-  }
-  return *ast.check;
-}
-
-void UnloadFrmAst() {
-  AstSlot().check.reset();
-  AstSlot().host.reset();
-}
-
-void ConnectOnlineServices(MainWindow& frmMain) {
-  App().updateCheck = [] { FrmAst().Update(); };
-  if (MessageBar* bar = frmMain.Msg()) bar->onClick = [] { FrmAst().Install(); };
-  frmMain.unloadOthers.push_back(&UnloadFrmAst);
 }
 
 }  // namespace tavik

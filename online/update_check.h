@@ -1,14 +1,14 @@
 // frmAst, the hidden auxiliary window of the online services: the update check with its
 // announcement in the message bar, the statistics visit and the installer behind the bar.
-// It is made on first use and discarded when the main window unloads.
+// The program makes it on first use and discards it when the main window unloads.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
+#include "core/services.h"
 #include "online/http_control.h"
 #include "online/installer.h"
 #include "online/online_host.h"
@@ -16,14 +16,13 @@
 
 namespace tavik {
 
-class MainWindow;
-class MessageBar;
-
 inline constexpr char16_t kHomeUrl[] = u"" TAVIK_HOME_URL;
 
 class UpdateCheck {
  public:
-  explicit UpdateCheck(OnlineHost& host);
+  // The bar, the boxes and the end of the program are `host`'s; the web and the desktop go
+  // through `services`. Both outlive it.
+  UpdateCheck(OnlineHost& host, const Services& services);
 
   // Asks the site for its update document; the answer is evaluated when it arrives. Nothing
   // while a box of the program is open.
@@ -42,23 +41,14 @@ class UpdateCheck {
   void OnFinished();
 
   OnlineHost& host_;
+  const Services& services_;
   std::u16string statisticUrl_;
 };
 
 // One plain GET of the statistics page, past any cache, on a thread of its own; nothing is
 // shown or read back, and the request is released when it ends.
-void VisitStatistics(const std::u16string& url);
+void VisitStatistics(const std::u16string& url, const Services::WebFunction& web);
 // Lets visits still under way finish before the program ends, waiting at most waitMs.
 void FinishStatisticVisits(DWORD waitMs);
-
-// The main window as the online services see it.
-std::unique_ptr<OnlineHost> HostOf(MainWindow& frmMain);
-
-// frmAst: made on first use, with the main window's bar and unload.
-UpdateCheck& FrmAst();
-void UnloadFrmAst();
-// Plugs the online services into the program: the timer's update check, the bar's click,
-// and frmAst's unload with the main window.
-void ConnectOnlineServices(MainWindow& frmMain);
 
 }  // namespace tavik

@@ -131,12 +131,6 @@ std::u16string InProgramFolder(std::u16string_view folder, std::u16string_view n
   return path;
 }
 
-std::u16string ProgramStem(std::u16string_view fileName) {
-  const std::size_t slash = fileName.find_last_of(u"\\/");
-  if (slash != std::u16string_view::npos) fileName.remove_prefix(slash + 1);
-  return std::u16string(fileName.substr(0, fileName.rfind(u'.')));
-}
-
 bool GoodDownload(bool downloadSucceeded, std::uintmax_t fileSize, std::u16string_view crcText,
                   std::u16string_view expectedHash) noexcept {
   return downloadSucceeded && fileSize > 0 && !crcText.empty() && crcText == expectedHash;

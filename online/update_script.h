@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/app_paths.h"  // ProgramStem, FolderOf
+
 namespace tavik {
 
 inline constexpr char16_t kDownloadName[] = u"Tavik.tmp";
@@ -36,9 +38,6 @@ bool MayInstall(std::u16string_view downUrl) noexcept;
 // ends in one).
 std::u16string InProgramFolder(std::u16string_view folder, std::u16string_view name);
 
-// The program's file name without its extension: "Tavik.exe" -> "Tavik", "my.app.exe" ->
-// "my.app", "Tavik" -> "Tavik". A full path is cut to its file name first.
-std::u16string ProgramStem(std::u16string_view fileName);
 
 // The three conditions of a good download: the download call succeeded, the file is there
 // and not empty, and its CRC text equals the expected one exactly (so a lower-case hash

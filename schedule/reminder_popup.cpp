@@ -2,9 +2,6 @@
 
 #include <mmsystem.h>
 
-#include <cstring>
-
-#include "core/app.h"
 #include "core/delay.h"
 
 namespace tavik {
@@ -15,22 +12,6 @@ constexpr RECT kTimeBox{16, 8, 16 + 58, 8 + 38};
 constexpr RECT kInfoBox{16, 48, 16 + 241, 48 + 97};
 constexpr RECT kCloseBox{184, 160, 184 + 73, 160 + 25};
 constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
-
-HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& box, int id, HWND parent,
-           HFONT font) {
-  HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top,
-                               box.right - box.left, box.bottom - box.top, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
-}
-
-std::u16string TextOf(HWND w) {
-  if (!w) return {};
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-  return U16(text);
-}
 
 }  // namespace
 
@@ -47,9 +28,10 @@ void ReminderPopup::Load() {
                  kHeight, nullptr))
     return;
   backBrush_ = CreateSolidBrush(kBackColor);
-  time_ = Child(L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, kTimeBox, 0, hwnd(), UiFont(L"微软雅黑", 21.75));
-  info_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, kInfoBox, 0, hwnd(), YaHei9());
-  close_ = Child(L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseBox, kCloseId, hwnd(), YaHei9());
+  time_ = AddChild(hwnd(), L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, 0, kTimeBox, UiFont(L"微软雅黑", 21.75));
+  info_ = AddChild(hwnd(), L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, kInfoBox,
+                   YaHei9());
+  close_ = AddChild(hwnd(), L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, kCloseBox, YaHei9());
   FitTimeLabel();
   TakeDialogKeys(hwnd());  // Enter and Esc close it, as any one-button box
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -67,8 +49,8 @@ void ReminderPopup::SetInfo(const std::u16string& text) {
   SetWindowTextW(info_, W(text));
 }
 
-std::u16string ReminderPopup::TimeText() const { return TextOf(time_); }
-std::u16string ReminderPopup::InfoText() const { return TextOf(info_); }
+std::u16string ReminderPopup::TimeText() const { return WindowText(time_); }
+std::u16string ReminderPopup::InfoText() const { return WindowText(info_); }
 
 void ReminderPopup::FitTimeLabel() {
   if (!time_) return;
@@ -102,32 +84,30 @@ void ReminderPopup::Slide() {
   } while (screenWidth - width + kSlideStep < left);
   MoveTo(screenWidth - width, top);
 
+  // The sound is played from the program's own resource bytes, which stay mapped for the
+  // whole run, so the player may read them as it loops.
   HRSRC res = FindResourceW(nullptr, L"BEEP", L"WAVE");
   HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
   const void* bytes = data ? LockResource(data) : nullptr;
-  const DWORD size = res ? SizeofResource(nullptr, res) : 0;
-  if (!bytes || size == 0) return;  // nothing to play: the popup stays, silent
-  sound_.resize(size);
-  std::memcpy(sound_.data(), bytes, size);
+  if (!bytes || SizeofResource(nullptr, res) == 0) return;  // nothing to play: the popup stays, silent
   ringing_ = true;
-  PlayAlertSound(sound_.data(), kLoopFlags);
+  services_.playSound(bytes, kLoopFlags);
+}
+
+void ReminderPopup::StopSound() {
+  if (!ringing_) return;
+  services_.playSound(nullptr, 0);
+  ringing_ = false;
 }
 
 void ReminderPopup::Unload() {
-  if (ringing_) {
-    PlayAlertSound(nullptr, 0);
-    ringing_ = false;
-  }
+  StopSound();
   Destroy();
   OnDestroyed();  // also when the window never existed
 }
 
 void ReminderPopup::OnDestroyed() noexcept {
-  if (ringing_) {
-    PlayAlertSound(nullptr, 0);
-    ringing_ = false;
-  }
-  std::vector<unsigned char>().swap(sound_);
+  StopSound();
   if (backBrush_) DeleteObject(backBrush_);
   backBrush_ = nullptr;
   time_ = info_ = close_ = nullptr;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "core/services.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -19,12 +19,13 @@ class ReminderPopup : public Window {
   static constexpr short kSlideDelayMs = 15;
   static constexpr UINT_PTR kSlideTimerId = 1;  // Timer1
   static constexpr UINT kSlideTimerMs = 15;
-  static constexpr COLORREF kBackColor = RGB(165, 55, 55);
+  static constexpr COLORREF kBackColor = kProgramRed;
   static constexpr COLORREF kFrameColor = RGB(150, 40, 40);
   static constexpr COLORREF kTextColor = RGB(255, 255, 255);
   static constexpr int kCloseId = 1;  // Command1
 
-  ReminderPopup() = default;
+  // The alert sound goes through services.playSound.
+  explicit ReminderPopup(const Services& services) : services_(services) {}
   ~ReminderPopup() override;
 
   // Writing either text loads the popup first when it is not loaded.
@@ -51,9 +52,11 @@ class ReminderPopup : public Window {
   void Slide();
   void FitTimeLabel();
 
+  void StopSound();
+
+  const Services& services_;
   HWND time_ = nullptr, info_ = nullptr, close_ = nullptr;
   HBRUSH backBrush_ = nullptr;
-  std::vector<unsigned char> sound_;  // held while it plays: the player reads it as it loops
   bool ringing_ = false;
   unsigned loadSerial_ = 0;  // tells a slide that its popup was closed (and maybe loaded anew)
 };

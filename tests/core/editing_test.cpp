@@ -277,38 +277,5 @@ TEST(TaskFormEdit, CreateAfterAnEditGivesTheTaskBackWithoutItsMark) {
   EXPECT_FALSE(BuildTask(u"", MinuteTexts()[bad.minute], bad.week, bad.info));
 }
 
-TEST(TaskFormDelete, LaterTasksMoveUpWithTheirMarks) {
-  const Task a{u"07:00", u"不循环", u"a"};
-  const Task b{u"08:00", u"周12", u"b"};
-  const Task bDone{u"08:00 (已完成)", u"周12", u"b"};
-  const Task c{u"09:00", u"周7", u"c"};
-  const Task d{u"10:00", u"不循环", u"d"};
-  const Task e{u"11:00", u"不循环", u"e"};
-  const struct {
-    const char* name;
-    std::vector<Task> before;
-    int row;
-    bool done;
-    std::vector<Task> after;
-  } cases[] = {
-      {"last of three", {a, b, c}, 3, true, {a, b}},
-      {"first of three", {a, b, c}, 1, true, {b, c}},
-      {"middle of three", {a, b, c}, 2, true, {a, c}},
-      {"only task", {a}, 1, true, {}},
-      {"done task", {a, bDone, c}, 2, true, {a, c}},
-      {"above a done task", {a, bDone, c}, 1, true, {bDone, c}},
-      {"second of five", {a, b, c, d, e}, 2, true, {a, c, d, e}},
-      {"template row", {a, b, c}, 0, false, {a, b, c}},
-      {"past the end", {a, b, c}, 4, false, {a, b, c}},
-      {"negative", {a, b, c}, -1, false, {a, b, c}},
-      {"empty list", {}, 1, false, {}},
-  };
-  for (const auto& cs : cases) {
-    std::vector<Task> tasks = cs.before;
-    EXPECT_EQ(DeleteTask(tasks, cs.row), cs.done) << cs.name;
-    EXPECT_EQ(tasks, cs.after) << cs.name;
-  }
-}
-
 }  // namespace
 }  // namespace tavik

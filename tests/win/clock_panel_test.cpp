@@ -7,7 +7,8 @@
 
 #include <vector>
 
-#include "core/app.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "resources/resource_ids.h"
 #include "tests/win/clock_util.h"
 
@@ -114,7 +115,7 @@ TEST_F(ClockPanelTest, ReleaseOnMinimiseHidesTheWindow) {
   EXPECT_EQ(ui->MiniFrame(), 0);
   EXPECT_FALSE(IsWindowVisible(main->hwnd()));
   EXPECT_TRUE(main->IsAlive());
-  SendMessageW(main->hwnd(), WM_MOUSEMOVE, 0, WM_LBUTTONUP);  // the tray brings it back
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // the tray brings it back
   EXPECT_TRUE(IsWindowVisible(main->hwnd()));
 }
 

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "core/app.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "tests/win/clock_util.h"
 
 // Every allocation of the test program is counted, so a test can show that a quiet tick
@@ -41,7 +42,7 @@ class ClockTick : public ::testing::Test, public test::ClockFixture {
  protected:
   void TearDown() override { Stop(); }
   std::u16string TimeOf(int row) const { return main->Row(row)->SetTime(); }
-  bool PopupOpen() { return main->frmRem().IsAlive(); }
+  bool PopupOpen() { return main.program().frmRem.IsAlive(); }
 };
 
 TEST_F(ClockTick, LabelsShowTheTimeBeforeTheFirstTickAndFollowIt) {
@@ -71,7 +72,7 @@ TEST_F(ClockTick, TheTimerRunsFromTheFirstShowAlsoWhileHidden) {
   StartAt(At(2026, 12, 9, 8, 5, 7), {}, /*keepTimer=*/true);
   seams.now = At(2026, 12, 9, 9, 10, 0);
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:10"; }, 2000));
-  SendMessageW(main->hwnd(), WM_MOUSEMOVE, 0, WM_LBUTTONUP);  // the tray hides it
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // the tray hides it
   ASSERT_FALSE(IsWindowVisible(main->hwnd()));
   seams.now = At(2026, 12, 9, 9, 11, 0);
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:11"; }, 2000));
@@ -123,19 +124,19 @@ TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
   EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
   EXPECT_EQ(TimeOf(2), u"08:30");
   ASSERT_TRUE(PopupOpen());
-  EXPECT_EQ(main->frmRem().TimeText(), u"08:30");
-  EXPECT_EQ(main->frmRem().InfoText(), u"first");
-  const HWND popup = main->frmRem().hwnd();
+  EXPECT_EQ(main.program().frmRem.TimeText(), u"08:30");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"first");
+  const HWND popup = main.program().frmRem.hwnd();
 
   TickAt(At(2026, 12, 9, 8, 30, 0));
   EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
-  EXPECT_EQ(main->frmRem().hwnd(), popup);  // the same popup, only its texts changed
-  EXPECT_EQ(main->frmRem().TimeText(), u"08:30");
-  EXPECT_EQ(main->frmRem().InfoText(), u"second");
+  EXPECT_EQ(main.program().frmRem.hwnd(), popup);  // the same popup, only its texts changed
+  EXPECT_EQ(main.program().frmRem.TimeText(), u"08:30");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"second");
 
   for (int s = 1; s < 60; s += 7) TickAt(At(2026, 12, 9, 8, 30, s));
   EXPECT_EQ(TimeOf(3), u"08:30");  // Wednesday is not in 周67
-  EXPECT_EQ(main->frmRem().InfoText(), u"second");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"second");
   // Each mark was saved as it was set, so a restart keeps it.
   EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30 (已完成)", u"不循环", u"first"},
                                                   {u"08:30 (已完成)", u"周135", u"second"},
@@ -152,7 +153,7 @@ TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
     TickAt(At(2026, 12, day, 9, 0, 2));
     EXPECT_EQ(TimeOf(1) == u"09:00 (已完成)", day == 12) << day;
     EXPECT_EQ(TimeOf(2), u"09:00 (已完成)") << day;
-    main->frmRem().Unload();
+    main.program().frmRem.Unload();
   }
 }
 
@@ -193,19 +194,19 @@ TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
   EXPECT_EQ(TimeOf(2), u"07:00 (已完成)");
   EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
   ASSERT_TRUE(PopupOpen());
-  EXPECT_EQ(main->frmRem().InfoText(), u"midnight");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"midnight");
 
-  main->frmRem().SetInfo(u"seen");  // a second firing would write its text again
+  main.program().frmRem.SetInfo(u"seen");  // a second firing would write its text again
   for (int s = 0; s < 60; s += 3) TickAt(At(2026, 12, 10, 0, 0, s));
-  EXPECT_EQ(main->frmRem().InfoText(), u"seen");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"seen");
   EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
 
   TickAt(At(2026, 12, 10, 0, 1, 0));
-  main->frmRem().Unload();
+  main.program().frmRem.Unload();
   TickAt(At(2026, 12, 11, 0, 0, 0));  // the next midnight arms and fires it again
   EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
   ASSERT_TRUE(PopupOpen());
-  EXPECT_EQ(main->frmRem().InfoText(), u"midnight");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"midnight");
 }
 
 // The marks across restarts, sleep and clock changes: what the user saw ring does not ring
@@ -218,7 +219,7 @@ class NeverMiss : public ClockTick {
   }
   // Closes the popup, then ticks through the given minute; true when it rang again.
   bool RingsAt(const SYSTEMTIME& minute) {
-    main->frmRem().Unload();
+    main.program().frmRem.Unload();
     for (WORD s = 0; s < 60; s += 15) {
       SYSTEMTIME t = minute;
       t.wSecond = s;

@@ -1,7 +1,6 @@
 #include "tests/win/clock_util.h"
 
 #include "core/ansi.h"
-#include "core/app.h"
 
 namespace tavik::test {
 
@@ -21,16 +20,16 @@ SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second) {
 
 Seams::Seams() {
   GetLocalTime(&now);
-  App().localTime = [this] { return now; };
-  App().playSound = [this](const void* sound, UINT flags) {
+  TestHooks().localTime = [this] { return now; };
+  TestHooks().playSound = [this](const void* sound, UINT flags) {
     sounds.push_back({sound, flags});
     return TRUE;
   };
 }
 
 Seams::~Seams() {
-  App().localTime = nullptr;
-  App().playSound = nullptr;
+  TestHooks().localTime = nullptr;
+  TestHooks().playSound = nullptr;
 }
 
 int Seams::Starts() const {
@@ -44,9 +43,8 @@ int Seams::Stops() const { return static_cast<int>(sounds.size()) - Starts(); }
 void ClockFixture::StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes, bool keepTimer) {
   seams.now = moment;
   if (!cfgBytes.empty()) WriteFileBytes(cfg(), cfgBytes);
-  main = std::make_unique<MainWindow>(cfg());
-  main->quitOnDestroy = false;
-  if (!main->Create()) return;
+  main = MakeProgram(cfg());
+  if (!main.program().Start()) return;
   main->Show();
   if (!keepTimer) KillTimer(main->UI()->hwnd(), ClockPanel::kClockTimerId);
   PumpUntil([&] { return main->loadDone(); });

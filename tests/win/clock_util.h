@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "widget/main_window.h"
 #include "tests/win/test_util.h"
 
 namespace tavik::test {
@@ -47,7 +47,7 @@ class ClockFixture {
 
   TempDir dir;
   Seams seams;
-  std::unique_ptr<MainWindow> main;
+  RunningProgram main;
 };
 
 std::string DataFile(std::initializer_list<Task> tasks);

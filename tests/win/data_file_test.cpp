@@ -9,7 +9,9 @@
 #include <thread>
 
 #include "core/ansi.h"
-#include "core/app.h"
+#include "core/instance.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "core/file_io.h"
 #include "core/ini_file.h"
 #include "editing/item_menu.h"
@@ -54,25 +56,25 @@ class DataFileTest : public ::testing::Test {
   std::wstring cfg() const { return dir_.File(L"Tavik.cfg"); }
 
   test::TempDir dir_;
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
 };
 
 // The load's rows slide in one after the other; the user deletes the first one as soon as it
 // stands. The tasks not added yet are part of the list that is saved.
 TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
   WriteFileBytes(cfg(), FileOf(Numbers(1, 5)));
-  static MainWindow* main;
+  static Program* program;
   static bool deleted;
   deleted = false;
-  main_ = std::make_unique<MainWindow>(cfg());
-  main = main_.get();
-  main_->quitOnDestroy = false;
-  ASSERT_TRUE(main_->Create());
+  main_ = test::MakeProgram(cfg());
+  program = &main_.program();
+  ASSERT_TRUE(program->Start());
   const UINT_PTR probe = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (deleted || main->HighestIndex() < 1 || main->Row(1)->Bounds().left != 1) return;
+    MainWindow& main = program->frmMain;
+    if (deleted || main.HighestIndex() < 1 || main.Row(1)->Bounds().left != 1) return;
     deleted = true;
-    main->actID = 1;
-    DeleteClick(*main);  // runs inside the load's wait between two slide steps
+    program->mnuItems.actID = 1;
+    program->mnuItems.DeleteClick();  // runs inside the load's wait between two slide steps
   });
   main_->Show();
   ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
@@ -88,9 +90,8 @@ TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
 
 TEST_F(DataFileTest, TheNewTaskButtonCountsTheTasksStillToBeAdded) {
   WriteFileBytes(cfg(), FileOf(Numbers(1, 5)));
-  main_ = std::make_unique<MainWindow>(cfg());
-  main_->quitOnDestroy = false;
-  ASSERT_TRUE(main_->Create());
+  main_ = test::MakeProgram(cfg());
+  ASSERT_TRUE(main_.program().Start());
   EXPECT_EQ(main_->HighestIndex(), 0);
   EXPECT_EQ(main_->TaskCount(), 5);  // the list is full before a row has slid in
 }

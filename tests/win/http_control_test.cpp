@@ -36,7 +36,7 @@ struct Recorder {
 
 TEST(HttpControl, DeliversTheBodyOnceWithBothHeaders) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   Recorder rec;
   rec.Attach(http);
   EXPECT_EQ(http.ResultType(), 0);
@@ -57,7 +57,7 @@ TEST(HttpControl, DeliversTheBodyOnceWithBothHeaders) {
 
 TEST(HttpControl, AnErrorPageIsDeliveredAndABodyLargerThanADocumentIsNoAnswer) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   Recorder rec;
   rec.Attach(http);
   http.Get1(server.Url("/missing"));
@@ -70,7 +70,7 @@ TEST(HttpControl, AnErrorPageIsDeliveredAndABodyLargerThanADocumentIsNoAnswer) {
 
 TEST(HttpControl, ADocumentCutShortOfItsLengthIsNoAnswer) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   Recorder rec;
   rec.Attach(http);
   http.Get1(server.Url("/cut"));  // half of what it announced, then the connection closes
@@ -80,7 +80,7 @@ TEST(HttpControl, ADocumentCutShortOfItsLengthIsNoAnswer) {
 
 TEST(HttpControl, PostSendsItsBodyAndSetsResultTypeTwo) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   Recorder rec;
   rec.Attach(http);
   http.Post1(server.Url("/echo"), u"a=1&b=2");
@@ -93,7 +93,7 @@ TEST(HttpControl, PostSendsItsBodyAndSetsResultTypeTwo) {
 // The program waits five seconds; the test shortens the wait to keep the suite quick.
 TEST(HttpControl, AServerThatNeverAnswersGivesAnEmptyTextAfterTheTimeOutAndNothingLater) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   http.timeoutMs = 600;
   Recorder rec;
   rec.Attach(http);
@@ -112,7 +112,7 @@ TEST(HttpControl, AServerThatNeverAnswersGivesAnEmptyTextAfterTheTimeOutAndNothi
 
 TEST(HttpControl, ASecondRequestDropsTheFirstSilently) {
   LoopbackServer server(Route);
-  Http http;
+  Http http{SystemServices().web};
   http.timeoutMs = 600;
   Recorder rec;
   rec.Attach(http);
@@ -126,7 +126,7 @@ TEST(HttpControl, ASecondRequestDropsTheFirstSilently) {
 
 TEST(HttpControl, AHandlerMayDestroyTheControl) {
   LoopbackServer server(Route);
-  auto http = std::make_unique<Http>();
+  auto http = std::make_unique<Http>(SystemServices().web);
   bool called = false;
   http->Finished = [&] {
     called = true;

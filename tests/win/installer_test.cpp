@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "core/ansi.h"
-#include "core/app.h"
-#include "core/main_window.h"
+#include "core/winmain.h"
+#include "widget/main_window.h"
 #include "online/crc32.h"
-#include "online/message_bar.h"
+#include "controls/message_bar.h"
 #include "online/update_check.h"
 #include "online/update_script.h"
 #include "tests/win/http_test_util.h"
@@ -75,8 +75,8 @@ class InstallerTest : public ::testing::Test {
   void SetUp() override {
     main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"), /*show=*/false);
     ASSERT_TRUE(main_);
-    host_ = HostOf(*main_);
-    installer_ = std::make_unique<Installer>(*host_);
+    host_ = std::make_unique<MainWindowHost>(*main_);
+    installer_ = std::make_unique<Installer>(*host_, main_.program().services);
     installer_->programPath = dir_.File(L"Tavik.exe");
     installer_->homeUrl = u"https://home.example/";
     installer_->timeLimitMs = 1500;
@@ -126,7 +126,7 @@ class InstallerTest : public ::testing::Test {
     if (r.target == "/huge-unannounced.exe") return Stream(3ull << 20, false);
     return HttpAnswer{HttpAnswer::Kind::Whole, 404, "<html>404</html>"};
   }};
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
   std::unique_ptr<OnlineHost> host_;
   std::unique_ptr<Installer> installer_;
 };
@@ -236,7 +236,7 @@ TEST_F(InstallerTest, AClickWhileTheNotesAreOpenDoesNothingAndTheOneDownloadSucc
 }
 
 TEST_F(InstallerTest, TheRealNotesBoxBelongsToTheMainWindowAndShutsItOff) {
-  App().messageBox = nullptr;  // the system's own box, closed by the timer below
+  test::TestHooks().messageBox = SystemServices().messageBox;  // the system's own box, closed by the timer below
   LiveBox live;
   LiveBox::current = &live;
   SetTimer(nullptr, 0, 50, &LiveBox::Look);
@@ -251,7 +251,7 @@ TEST_F(InstallerTest, TheRealNotesBoxBelongsToTheMainWindowAndShutsItOff) {
 }
 
 TEST_F(InstallerTest, NotesOfThousandsOfLinesGiveABoxThatFitsTheScreen) {
-  App().messageBox = nullptr;
+  test::TestHooks().messageBox = SystemServices().messageBox;
   LiveBox live;
   LiveBox::current = &live;
   SetTimer(nullptr, 0, 50, &LiveBox::Look);

@@ -7,11 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app.h"
-#include "core/main_window.h"
+#include "core/messages.h"
+#include "widget/tray.h"
+#include "widget/main_window.h"
 #include "controls/new_button.h"
 #include "editing/new_task_dialog.h"
-#include "online/message_bar.h"
+#include "controls/message_bar.h"
 #include "tests/win/clock_util.h"
 #include "tests/win/test_util.h"
 
@@ -54,8 +55,8 @@ class KeyboardTest : public ::testing::Test {
     main_.reset();
     test::PumpMessages();
   }
-  static Dlg& dlg() { return frmNew(); }
-  static HWND C(int id) { return dlg().Control(id); }
+  Dlg& dlg() { return main_.program().frmNew; }
+  HWND C(int id) { return dlg().Control(id); }
   void OpenDialog() {
     dlg().Show();
     ASSERT_TRUE(dlg().IsAlive());
@@ -63,7 +64,7 @@ class KeyboardTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
 };
 
 // "创建", "取消", the text box, the two lists, the seven weekday boxes ("提示音" cannot be
@@ -97,9 +98,9 @@ TEST_F(KeyboardTest, EscClosesTheDialogOnlyWhileNothingWasTypedOrPicked) {
   }
   // Typed, picked or checked: Esc keeps the dialog and what is in it, from every control.
   const std::function<void()> changes[] = {
-      [] { SendMessageW(C(Dlg::kTipsId), WM_CHAR, u'喝', 1); },
-      [] { SendMessageW(C(Dlg::kHourId), CB_SETCURSEL, 8, 0); },
-      [] { SendMessageW(C(Dlg::kWeekId + 2), BM_CLICK, 0, 0); },
+      [this] { SendMessageW(C(Dlg::kTipsId), WM_CHAR, u'喝', 1); },
+      [this] { SendMessageW(C(Dlg::kHourId), CB_SETCURSEL, 8, 0); },
+      [this] { SendMessageW(C(Dlg::kWeekId + 2), BM_CLICK, 0, 0); },
   };
   for (const auto& change : changes) {
     OpenDialog();
@@ -176,7 +177,7 @@ TEST_F(KeyboardTest, ALineBreakFitsWholeOrNotAtAll) {
 TEST_F(KeyboardTest, EnterAndEscCloseThePopupAndStopItsSound) {
   test::Seams seams;
   for (const WORD vk : {VK_ESCAPE, VK_RETURN, VK_SPACE}) {
-    ReminderPopup& popup = main_->frmRem();
+    ReminderPopup& popup = main_.program().frmRem;
     popup.SetTime(u"08:30");
     popup.SetInfo(u"喝水");
     popup.Show();
@@ -253,7 +254,7 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenTheRowsMenuAtTheRow) {
   RECT row;
   GetWindowRect(main_->Row(2)->hwnd(), &row);
   for (const bool shiftF10 : {false, true}) {
-    main_->actID = 0;
+    main_.program().mnuItems.actID = 0;
     MenuSeen seen;
     MenuSeen::current = &seen;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &MenuSeen::Look);
@@ -261,7 +262,7 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenTheRowsMenuAtTheRow) {
     Key(shiftF10 ? VK_F10 : VK_APPS, shiftF10);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(seen.open) << shiftF10;
-    EXPECT_EQ(main_->actID, 2) << shiftF10;
+    EXPECT_EQ(main_.program().mnuItems.actID, 2) << shiftF10;
     EXPECT_GE(seen.rect.left, row.left) << shiftF10;
     EXPECT_LE(seen.rect.top, row.bottom) << shiftF10;
   }

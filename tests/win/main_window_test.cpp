@@ -1,10 +1,12 @@
 // The main window for real: start-up, the one-shot load, row places, saving, shutdown.
-#include "core/main_window.h"
+#include "widget/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include "core/ansi.h"
-#include "core/app.h"
+#include "core/instance.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "core/ini_file.h"
 #include "tests/win/test_util.h"
 
@@ -36,7 +38,7 @@ class MainWindowTest : public ::testing::Test {
   std::wstring cfg() const { return dir_.File(L"Tavik.cfg"); }
 
   test::TempDir dir_;
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
 };
 
 TEST_F(MainWindowTest, StartsFramelessAtItsSizeWithTheTemplateRowHidden) {
@@ -136,9 +138,11 @@ TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
   Start("", false);
   main_->AddItem(u"08:00", u"不循环", u"first");
   // While the second row slides, another row is added from inside its wait (as a click could).
+  static MainWindow* main;
+  main = main_.get();
   SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    App().frmMain->AddItem(u"10:00", u"不循环", u"third");
+    main->AddItem(u"10:00", u"不循环", u"third");
   });
   main_->AddItem(u"09:00", u"不循环", u"second");
   ASSERT_EQ(main_->HighestIndex(), 3);
@@ -150,44 +154,44 @@ TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
 
 TEST_F(MainWindowTest, ARowRemovedWhileSlidingEndsItsSlide) {
   Start("", false);
+  static MainWindow* main;
+  main = main_.get();
   SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    App().frmMain->RemoveLastRow();
+    main->RemoveLastRow();
   });
   main_->AddItem(u"09:00", u"不循环", u"gone");
   EXPECT_EQ(main_->HighestIndex(), 0);
 }
 
-TEST(TimerProc, UpdateCheckAtTenMinutesThenEveryThreeHoursAndTrimEveryTwenty) {
-  AppState& app = App();
-  app.timerTicks = TimerTicks();
+TEST_F(MainWindowTest, TheTenMinuteTimerChecksAtTenMinutesThenEveryThreeHoursAndTrimsEveryTwenty) {
+  Start("", false);
   int checks = 0, trims = 0;
   std::vector<int> checkTicks;
-  app.updateCheck = [&] { ++checks; };
-  app.trimWorkingSet = [&] { ++trims; };
+  main_->onUpdateCheck = [&] { ++checks; };
+  test::TestHooks().trimWorkingSet = [&] { ++trims; };
   for (int tick = 1; tick <= 40; ++tick) {
     const int before = checks;
-    TimerProc(nullptr, WM_TIMER, kBackgroundTimerId, 0);
+    SendMessageW(main_->hwnd(), WM_TIMER, MainWindow::kBackgroundTimerId, 0);
     if (checks != before) checkTicks.push_back(tick);
   }
+  test::TestHooks().trimWorkingSet = nullptr;
   EXPECT_EQ(checkTicks, (std::vector<int>{1, 19, 37}));
   EXPECT_EQ(trims, 20);
-  app.updateCheck = nullptr;
-  app.trimWorkingSet = nullptr;
 }
 
 TEST_F(MainWindowTest, TrayLeftButtonUpTogglesTheWindowAndNothingElseDoes) {
   Start("", false);
   const HWND w = main_->hwnd();
   for (UINT other : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN}) {
-    SendMessageW(w, WM_MOUSEMOVE, 0, other);
+    SendMessageW(w, kTrayMessage, 0, other);
     EXPECT_TRUE(IsWindowVisible(w)) << other;
   }
-  SendMessageW(w, WM_MOUSEMOVE, 0, WM_LBUTTONUP);
+  SendMessageW(w, kTrayMessage, 0, WM_LBUTTONUP);
   EXPECT_FALSE(IsWindowVisible(w));
-  SendMessageW(w, WM_MOUSEMOVE, 0, WM_RBUTTONUP);
+  SendMessageW(w, kTrayMessage, 0, WM_RBUTTONUP);
   EXPECT_FALSE(IsWindowVisible(w));
-  SendMessageW(w, WM_MOUSEMOVE, 0, WM_LBUTTONUP);
+  SendMessageW(w, kTrayMessage, 0, WM_LBUTTONUP);
   EXPECT_TRUE(IsWindowVisible(w));
 }
 
@@ -195,7 +199,7 @@ TEST_F(MainWindowTest, TrayTipAndIconAreSet) {
   Start("", false);
   const NOTIFYICONDATAW& d = App().TrayData;
   EXPECT_STREQ(d.szTip, L"Tavik 0.5.1");
-  EXPECT_EQ(d.uCallbackMessage, static_cast<UINT>(WM_MOUSEMOVE));
+  EXPECT_EQ(d.uCallbackMessage, kTrayMessage);
   EXPECT_EQ(d.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(d.hWnd, main_->hwnd());
   EXPECT_NE(d.hIcon, nullptr);

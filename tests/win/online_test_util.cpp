@@ -2,30 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app.h"
 #include "core/codec.h"
 #include "tests/win/test_util.h"
 
 namespace tavik::test {
 
-RecordingShell::RecordingShell() : saved_(Shell()), savedBox_(App().messageBox) {
-  App().messageBox = [this](HWND owner, const std::wstring& text, UINT type) {
+RecordingShell::RecordingShell() : saved_(TestHooks()) {
+  TestHooks().messageBox = [this](HWND owner, const std::wstring& text, UINT type) {
     boxes.push_back({owner, text, type});
     if (whileOpen) whileOpen(boxes.back());
     return IDOK;
   };
-  Shell().openUrl = [this](const std::wstring& url) { opened.push_back(url); };
-  Shell().startScript = [this](const std::wstring& folder) {
+  TestHooks().openUrl = [this](const std::wstring& url) { opened.push_back(url); };
+  TestHooks().startScript = [this](const std::wstring& folder, const std::wstring&) {
     scripts.push_back(folder);
     scriptBytes.push_back(ReadFileBytes(folder + (folder.back() == L'\\' ? L"" : L"\\") + L"Update.bat"));
     return true;
   };
 }
 
-RecordingShell::~RecordingShell() {
-  Shell() = saved_;
-  App().messageBox = savedBox_;
-}
+RecordingShell::~RecordingShell() { TestHooks() = saved_; }
 
 std::string EncodedDocument(const UpdateDocument& doc) {
   std::string why;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "online/shell.h"
 #include "online/update_doc.h"
+#include "tests/win/test_util.h"
 
 namespace tavik::test {
 
@@ -33,8 +33,7 @@ class RecordingShell {
   std::function<void(const Box&)> whileOpen;
 
  private:
-  OnlineShell saved_;
-  std::function<int(HWND, const std::wstring&, UINT)> savedBox_;
+  Hooks saved_;
 };
 
 // The response body of the update address for a document.

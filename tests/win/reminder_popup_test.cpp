@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-#include "core/app.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "tests/win/clock_util.h"
 
 namespace tavik {
@@ -39,7 +40,8 @@ class PopupTest : public ::testing::Test {
   }
 
   test::Seams seams;
-  ReminderPopup popup;
+  const Services services = test::TestServices();
+  ReminderPopup popup{services};
   const int screenW = GetSystemMetrics(SM_CXSCREEN);
   const int screenH = GetSystemMetrics(SM_CYSCREEN);
 };
@@ -143,9 +145,9 @@ class PopupWithMain : public ::testing::Test, public test::ClockFixture {
 TEST_F(PopupWithMain, EndingTheProgramWhileItRingsStopsTheSound) {
   StartAt(test::At(2026, 12, 9, 8, 29, 59), test::DataFile({{u"08:30", u"不循环", u"ring"}}));
   TickAt(test::At(2026, 12, 9, 8, 30, 0));
-  ASSERT_TRUE(test::PumpUntil([&] { return main->frmRem().ringing(); }, 3000));
+  ASSERT_TRUE(test::PumpUntil([&] { return main.program().frmRem.ringing(); }, 3000));
   SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(main->frmRem().IsAlive());
+  EXPECT_FALSE(main.program().frmRem.IsAlive());
   EXPECT_EQ(Windows(L"TavikReminder"), 0);
   EXPECT_EQ(seams.Starts(), 1);
   EXPECT_EQ(seams.Stops(), 1);

@@ -7,8 +7,9 @@
 
 #include "controls/new_button.h"
 #include "core/ansi.h"
-#include "core/app.h"
-#include "core/main_window.h"
+#include "core/messages.h"
+#include "widget/tray.h"
+#include "widget/main_window.h"
 #include "editing/item_menu.h"
 #include "editing/new_task_dialog.h"
 #include "tests/win/test_util.h"
@@ -44,36 +45,39 @@ class TaskEditingTest : public ::testing::Test {
     ASSERT_TRUE(main_);
   }
   void TearDown() override {
+    if (main_) {
+      main_->Unload();
+      EXPECT_FALSE(dlg().IsAlive());  // the main window's unload closes the dialog
+    }
     main_.reset();
-    EXPECT_FALSE(dlg().IsAlive());  // the main window's unload closes the dialog
     test::PumpMessages();
   }
   std::wstring cfg() const { return dir_.File(L"Tavik.cfg"); }
-  static Dlg& dlg() { return frmNew(); }
-  static HWND C(int id) { return dlg().Control(id); }
+  Dlg& dlg() { return main_.program().frmNew; }
+  HWND C(int id) { return dlg().Control(id); }
 
   void PressNew() { SendMessageW(main_->btnNew()->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20)); }
-  static void Pick(int hour, int minute) {
+  void Pick(int hour, int minute) {
     SendMessageW(C(Dlg::kHourId), CB_SETCURSEL, static_cast<WPARAM>(hour), 0);
     SendMessageW(C(Dlg::kMinuteId), CB_SETCURSEL, static_cast<WPARAM>(minute), 0);
   }
-  static void CheckDays(std::initializer_list<int> days) {  // 1 Monday .. 7 Sunday
+  void CheckDays(std::initializer_list<int> days) {  // 1 Monday .. 7 Sunday
     for (int d : days) SendMessageW(C(Dlg::kWeekId + d - 1), BM_CLICK, 0, 0);
   }
-  static void Type(const std::u16string& text) {
+  void Type(const std::u16string& text) {
     for (char16_t c : text) SendMessageW(C(Dlg::kTipsId), WM_CHAR, c, 1);
   }
-  static void Press(int id) { SendMessageW(C(id), BM_CLICK, 0, 0); }
-  static std::wstring Counter() { return TextOf(C(Dlg::kCounterId)); }
-  static std::wstring Tips() { return TextOf(C(Dlg::kTipsId)); }
-  static bool Checked(int day) { return SendMessageW(C(Dlg::kWeekId + day - 1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void Press(int id) { SendMessageW(C(id), BM_CLICK, 0, 0); }
+  std::wstring Counter() { return TextOf(C(Dlg::kCounterId)); }
+  std::wstring Tips() { return TextOf(C(Dlg::kTipsId)); }
+  bool Checked(int day) { return SendMessageW(C(Dlg::kWeekId + day - 1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void OpenEdit(short row) {
-    main_->actID = row;
-    EditClick(*main_);
+    main_.program().mnuItems.actID = row;
+    main_.program().mnuItems.EditClick();
   }
 
   test::TempDir dir_;
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
 };
 
 TEST_F(TaskEditingTest, DialogOpensEmptyAtItsLayout) {
@@ -243,8 +247,8 @@ TEST_F(TaskEditingTest, ButtonOpensTheDialogOnlyWhileFourTasksOrFewerExist) {
   PressNew();
   EXPECT_FALSE(dlg().IsAlive());
 
-  main_->actID = 5;
-  DeleteClick(*main_);
+  main_.program().mnuItems.actID = 5;
+  main_.program().mnuItems.DeleteClick();
   const HWND button = main_->btnNew()->hwnd();
   SendMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 20));
   SendMessageW(button, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(100, 20));
@@ -274,8 +278,8 @@ TEST_F(TaskEditingTest, DeleteMovesLaterTasksUpWithTheirMarksAndSaves) {
   };
   for (const auto& k : cases) {
     Start({a, b, c});
-    main_->actID = k.row;
-    DeleteClick(*main_);
+    main_.program().mnuItems.actID = k.row;
+    main_.program().mnuItems.DeleteClick();
     EXPECT_EQ(main_->Tasks(), k.after) << k.name;
     EXPECT_EQ(main_->HighestIndex(), 2) << k.name;
     EXPECT_EQ(main_->Row(3), nullptr) << k.name;
@@ -288,11 +292,13 @@ TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
   for (short victim : {1, 2}) {
     Start({{u"08:00", u"不循环", u"old"}});
     // The user deletes while the new row is on its way in.
+    static ItemMenu* menu;
+    menu = &main_.program().mnuItems;
     SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR id, DWORD) {
       KillTimer(nullptr, id);
-      DeleteClick(*App().frmMain);
+      menu->DeleteClick();
     });
-    main_->actID = victim;
+    main_.program().mnuItems.actID = victim;
     PressNew();
     Pick(9, 0);
     Type(u"new");
@@ -374,8 +380,8 @@ TEST_F(TaskEditingTest, AnOpenEditFollowsItsTaskWhenARowAboveIsDeleted) {
   const Task a{u"07:00", u"不循环", u"a"}, b{u"08:00", u"不循环", u"b"}, c{u"09:00", u"不循环", u"c"};
   Start({a, b, c});
   OpenEdit(3);
-  main_->actID = 1;
-  DeleteClick(*main_);
+  main_.program().mnuItems.actID = 1;
+  main_.program().mnuItems.DeleteClick();
   EXPECT_EQ(dlg().ID, 2);
   SetWindowTextW(C(Dlg::kTipsId), L"c2");
   Press(Dlg::kCreateId);
@@ -383,8 +389,8 @@ TEST_F(TaskEditingTest, AnOpenEditFollowsItsTaskWhenARowAboveIsDeleted) {
 
   // Deleting the task being edited closes its dialog instead of saving over another task.
   OpenEdit(1);
-  main_->actID = 1;
-  DeleteClick(*main_);
+  main_.program().mnuItems.actID = 1;
+  main_.program().mnuItems.DeleteClick();
   EXPECT_FALSE(dlg().IsAlive());
   EXPECT_EQ(main_->Tasks(), (std::vector<Task>{{u"09:00", u"不循环", u"c2"}}));
 }
@@ -411,7 +417,7 @@ TEST_F(TaskEditingTest, RightReleaseOpensTheItemMenuAndDeletePicksFromIt) {
   });
   SendMessageW(main_->Row(1)->hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(120, 25));
   EXPECT_EQ(entries, (std::vector<std::wstring>{L"编辑", L"删除"}));
-  EXPECT_EQ(main_->actID, 1);
+  EXPECT_EQ(main_.program().mnuItems.actID, 1);
   EXPECT_EQ(main_->Tasks(), (std::vector<Task>{{u"08:00", u"不循环", u"b"}}));
 
   // Left and middle releases open nothing (a menu would block this call).

@@ -4,7 +4,7 @@
 
 #include "controls/new_button.h"
 #include "controls/task_row.h"
-#include "core/main_window.h"
+#include "widget/main_window.h"
 #include "tests/win/test_util.h"
 
 namespace tavik {
@@ -53,7 +53,7 @@ class ControlLookTest : public ::testing::Test {
     test::PumpMessages();
   }
   test::TempDir dir_;
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
 };
 
 TEST_F(ControlLookTest, RowLightsUpOverItsBareSurfaceAndTurnsBackWhenThePointerLeaves) {

@@ -7,24 +7,36 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/app.h"
 #include "core/window.h"
 
 namespace tavik::test {
-namespace {
 
-class RecordBoxes : public ::testing::Environment {
- public:
-  void SetUp() override {
-    App().messageBox = [](HWND owner, const std::wstring& text, UINT type) {
-      ShownBoxes().push_back({owner, text, type});
-      return IDOK;
-    };
-  }
-};
-::testing::Environment* const kRecordBoxes = ::testing::AddGlobalTestEnvironment(new RecordBoxes);
+Hooks& TestHooks() {
+  static Hooks hooks;
+  return hooks;
+}
 
-}  // namespace
+Services TestServices() {
+  const Services system = SystemServices();
+  Services s = system;
+  s.localTime = [system] { return TestHooks().localTime ? TestHooks().localTime() : system.localTime(); };
+  s.playSound = [system](const void* sound, UINT flags) {
+    return TestHooks().playSound ? TestHooks().playSound(sound, flags) : system.playSound(sound, flags);
+  };
+  s.messageBox = [](HWND owner, const std::wstring& text, UINT type) {
+    if (TestHooks().messageBox) return TestHooks().messageBox(owner, text, type);
+    ShownBoxes().push_back({owner, text, type});
+    return IDOK;
+  };
+  s.trimWorkingSet = [system] { TestHooks().trimWorkingSet ? TestHooks().trimWorkingSet() : system.trimWorkingSet(); };
+  s.openUrl = [system](const std::wstring& url) {
+    TestHooks().openUrl ? TestHooks().openUrl(url) : system.openUrl(url);
+  };
+  s.startScript = [system](const std::wstring& folder, const std::wstring& script) {
+    return TestHooks().startScript ? TestHooks().startScript(folder, script) : system.startScript(folder, script);
+  };
+  return s;
+}
 
 std::vector<ShownBox>& ShownBoxes() {
   static std::vector<ShownBox> boxes;
@@ -61,13 +73,18 @@ void PumpMessages() {
   }
 }
 
-std::unique_ptr<MainWindow> StartMainWindow(const std::wstring& cfgPath, bool show) {
-  auto main = std::make_unique<MainWindow>(cfgPath);
-  main->quitOnDestroy = false;
-  if (!main->Create()) return nullptr;
+RunningProgram MakeProgram(const std::wstring& cfgPath) {
+  RunningProgram program(std::make_unique<Program>(cfgPath, TestServices()));
+  program->quitOnDestroy = false;
+  return program;
+}
+
+RunningProgram StartMainWindow(const std::wstring& cfgPath, bool show) {
+  RunningProgram main = MakeProgram(cfgPath);
+  if (!main.program().Start()) return {};
   if (show) {
     main->Show();
-    if (!PumpUntil([&] { return main->loadDone(); })) return nullptr;
+    if (!PumpUntil([&] { return main->loadDone(); })) return {};
   }
   return main;
 }

@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "core/services.h"
+#include "core/winmain.h"
+#include "widget/main_window.h"
 
 namespace tavik::test {
 
@@ -39,10 +42,44 @@ bool PumpUntil(Pred done, DWORD timeoutMs = 5000) {
   return true;
 }
 
-// The main window as the program starts it, except that closing it does not end the test's
-// message loop. Shown windows are also waited on until their stored tasks are loaded.
-// Null when the window could not be created.
-std::unique_ptr<MainWindow> StartMainWindow(const std::wstring& cfgPath, bool show = true);
+// What a test puts in place of the system's services while it runs (the clock, the sound,
+// the desktop); an empty hook leaves the system's own. Message boxes are always recorded in
+// ShownBoxes instead of shown, unless a hook answers them.
+struct Hooks {
+  std::function<SYSTEMTIME()> localTime;
+  std::function<BOOL(const void* sound, UINT flags)> playSound;
+  std::function<int(HWND owner, const std::wstring& text, UINT type)> messageBox;
+  std::function<void()> trimWorkingSet;
+  std::function<void(const std::wstring& url)> openUrl;
+  std::function<bool(const std::wstring& folder, const std::wstring& script)> startScript;
+};
+Hooks& TestHooks();
+// The services of a program under test: each goes to its hook when there is one.
+Services TestServices();
+
+// The program as it is wired for a run, on the test's services; the main window stands for
+// it (`->`), the other parts are the program's.
+class RunningProgram {
+ public:
+  RunningProgram() = default;
+  explicit RunningProgram(std::unique_ptr<Program> program) : program_(std::move(program)) {}
+  MainWindow* operator->() const { return &program_->frmMain; }
+  MainWindow& operator*() const { return program_->frmMain; }
+  MainWindow* get() const { return program_ ? &program_->frmMain : nullptr; }
+  Program& program() const { return *program_; }
+  explicit operator bool() const { return program_ != nullptr; }
+  void reset() { program_.reset(); }
+
+ private:
+  std::unique_ptr<Program> program_;
+};
+
+// The program wired for a run, not started; closing its main window does not end the
+// test's message loop.
+RunningProgram MakeProgram(const std::wstring& cfgPath);
+// Started as the program starts; shown windows are also waited on until their stored tasks
+// are loaded. Empty when the window could not be created.
+RunningProgram StartMainWindow(const std::wstring& cfgPath, bool show = true);
 
 // Message boxes the program showed, recorded instead of shown (for every test of the run, so
 // that none ever waits for a click); a test clears it before the step it looks at.

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app.h"
-#include "core/main_window.h"
-#include "online/message_bar.h"
+#include "core/winmain.h"
+#include "widget/main_window.h"
+#include "controls/message_bar.h"
 #include "tests/win/http_test_util.h"
 #include "tests/win/online_test_util.h"
 #include "tests/win/test_util.h"
@@ -21,8 +21,8 @@ class UpdateCheckTest : public ::testing::Test {
   void SetUp() override {
     main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
     ASSERT_TRUE(main_);
-    host_ = HostOf(*main_);
-    ast_ = std::make_unique<UpdateCheck>(*host_);
+    host_ = std::make_unique<MainWindowHost>(*main_);
+    ast_ = std::make_unique<UpdateCheck>(*host_, main_.program().services);
     ast_->homeUrl = server_.Url("/");
   }
   void TearDown() override {
@@ -67,7 +67,7 @@ class UpdateCheckTest : public ::testing::Test {
     if (r.target.find("type=update") != std::string::npos) return HttpAnswer{HttpAnswer::Kind::Whole, 200, body_};
     return HttpAnswer{HttpAnswer::Kind::Whole, 200, "<html>ok</html>"};
   }};
-  std::unique_ptr<MainWindow> main_;
+  test::RunningProgram main_;
   std::unique_ptr<OnlineHost> host_;
   std::unique_ptr<UpdateCheck> ast_;
 };
@@ -129,7 +129,7 @@ TEST_F(UpdateCheckTest, ANoNewsAnswerBlanksAnOpenBarAndAnnouncesNothing) {
     EXPECT_EQ(ast_->info.Tips, tips) << body;
   }
   EXPECT_TRUE(shell_.boxes.empty());
-  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(main_);
   EXPECT_TRUE(main_->IsAlive());
 }
 
@@ -173,10 +173,9 @@ TEST_F(UpdateCheckTest, NoCheckStartsWhileABoxIsOpen) {
 // once they are closed, and nothing of the installer runs after that.
 TEST_F(UpdateCheckTest, ClosingUnderTheNotesOfTheRealBarEndsCleanly) {
   ast_.reset();
-  ConnectOnlineServices(*main_);
   body_ = test::EncodedDocument(Doc(u"0.5", u"0.5.2"));
-  FrmAst().homeUrl = server_.Url("/");
-  FrmAst().Update();
+  main_.program().Online().homeUrl = server_.Url("/");
+  main_.program().Online().Update();
   ASSERT_TRUE(test::PumpUntil([&] { return main_->Msg()->Visible(); }, 3000));
   shell_.whileOpen = [&](const test::RecordingShell::Box&) {
     PostMessageW(main_->hwnd(), WM_CLOSE, 0, 0);  // the close arrives in the box's own loop
@@ -190,7 +189,7 @@ TEST_F(UpdateCheckTest, ClosingUnderTheNotesOfTheRealBarEndsCleanly) {
   EXPECT_FALSE(main_->IsAlive());
   EXPECT_TRUE(shell_.opened.empty());  // no home page from an installer that is gone
   for (const auto& r : server_.Requests()) EXPECT_EQ(r.target.find("Tavik.exe"), std::string::npos);
-  App().updateCheck = nullptr;
+  EXPECT_FALSE(main_.program().OnlineLoaded());  // discarded with the main window
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // and lands on the work area's edge when it comes within 20 px of it.
 #include <gtest/gtest.h>
 
-#include "core/app.h"
+#include "core/messages.h"
+#include "widget/tray.h"
 #include "tests/win/clock_util.h"
 
 namespace tavik {

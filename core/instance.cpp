@@ -1,6 +1,4 @@
-#include "core/app.h"
-
-#include <mmsystem.h>
+#include "core/instance.h"
 
 #include <cstdint>
 
@@ -8,11 +6,6 @@
 #include "core/window.h"
 
 namespace tavik {
-
-AppState& App() {
-  static AppState state;
-  return state;
-}
 
 std::wstring ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -27,26 +20,6 @@ std::wstring ProgramPath() {
 }
 
 std::wstring CfgPathOfThisProgram() { return Wide(CfgPathFor(U16(ProgramPath()))); }
-
-SYSTEMTIME LocalTimeNow() {
-  AppState& app = App();
-  if (app.localTime) return app.localTime();
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return now;
-}
-
-BOOL PlayAlertSound(const void* sound, UINT flags) {
-  AppState& app = App();
-  if (app.playSound) return app.playSound(sound, flags);
-  return PlaySoundW(static_cast<const wchar_t*>(sound), nullptr, flags);
-}
-
-int ShowMessageBox(HWND owner, const std::wstring& text, UINT type) {
-  AppState& app = App();
-  if (app.messageBox) return app.messageBox(owner, text, type);
-  return MessageBoxW(owner, text.c_str(), W(kProgramTitle), type | MB_SETFOREGROUND);
-}
 
 namespace {
 
@@ -138,18 +111,6 @@ bool ShowRunningInstance(const std::wstring& instanceName) {
   ShowWindow(search.found, SW_SHOW);
   SetForegroundWindow(search.found);
   return true;
-}
-
-void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  AppState& app = App();
-  const TimerActions actions = app.timerTicks.Tick();
-  if (actions.updateCheck && app.updateCheck) app.updateCheck();
-  if (actions.trimWorkingSet) {
-    if (app.trimWorkingSet)
-      app.trimWorkingSet();
-    else
-      SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
-  }
 }
 
 }  // namespace tavik

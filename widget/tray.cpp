@@ -1,32 +1,36 @@
-#include "core/app.h"
-#include "core/main_window.h"
+#include "widget/tray.h"
+
+#include "core/messages.h"
+#include "core/program.h"
 #include "core/snap.h"
+#include "core/window.h"
 
 namespace tavik {
 
-void TrayIcon(short action) {
-  AppState& app = App();
-  NOTIFYICONDATAW& data = app.TrayData;
-  if (action == 2) {
+ShellTies& App() {
+  static ShellTies ties;
+  return ties;
+}
+
+void TrayIcon(DWORD action, HWND owner, HICON icon) {
+  NOTIFYICONDATAW& data = App().TrayData;
+  if (action == NIM_DELETE) {
     Shell_NotifyIconW(NIM_DELETE, &data);
     return;
   }
-  const HWND hwnd = app.frmMain ? app.frmMain->hwnd() : nullptr;
   data = NOTIFYICONDATAW{};
   data.cbSize = sizeof data;
-  data.hWnd = hwnd;
+  data.hWnd = owner;
   data.uID = 0;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = WM_MOUSEMOVE;  // the icon's mouse message arrives in lParam
-  data.hIcon = app.frmMain ? app.frmMain->icon() : nullptr;
+  data.uCallbackMessage = kTrayMessage;
+  data.hIcon = icon;
   lstrcpynW(data.szTip, W(TitleAndVersion()), ARRAYSIZE(data.szTip));
-  Shell_NotifyIconW(static_cast<DWORD>(action), &data);
+  Shell_NotifyIconW(action, &data);
 }
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  AppState& app = App();
-  if (msg != WM_WINDOWPOSCHANGING)
-    return CallWindowProcW(app.PrevWndProc, hwnd, msg, wp, lp);
+  if (msg != WM_WINDOWPOSCHANGING) return CallWindowProcW(App().PrevWndProc, hwnd, msg, wp, lp);
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   auto* pos = reinterpret_cast<WINDOWPOS*>(lp);

@@ -1,16 +1,14 @@
-#include "core/main_window.h"
-
-#include <windowsx.h>
+#include "widget/main_window.h"
 
 #include <algorithm>
 
-#include "core/ansi.h"
-#include "core/app.h"
-#include "core/delay.h"
 #include "controls/new_button.h"
-#include "editing/item_menu.h"
-#include "editing/new_task_dialog.h"
+#include "core/ansi.h"
+#include "core/delay.h"
+#include "core/messages.h"
+#include "core/program.h"
 #include "resources/resource_ids.h"
+#include "widget/tray.h"
 
 namespace tavik {
 namespace {
@@ -19,15 +17,12 @@ constexpr wchar_t kClass[] = L"TavikMain";
 
 }  // namespace
 
-MainWindow::MainWindow(std::wstring cfgPath) : data_(std::move(cfgPath)) {
-  App().CfgPath = data_.path();
-  App().frmMain = this;
-}
+MainWindow::MainWindow(std::wstring cfgPath, const Services& services)
+    : services_(services), data_(std::move(cfgPath)) {}
 
 MainWindow::~MainWindow() {
   if (IsAlive() && !unloaded_) Unload();
   rows_.clear();
-  if (App().frmMain == this) App().frmMain = nullptr;
 }
 
 bool MainWindow::Create() {
@@ -46,23 +41,24 @@ bool MainWindow::Create() {
 }
 
 void MainWindow::Load() {
-  AppState& app = App();
+  ShellTies& app = App();
   // 1. Hook the window procedure.
   app.PrevWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc)));
   // 2. Size: left and top stay.
   SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // 3. Children. The clock panel first: it covers the client area, below all the others.
-  ui_ = std::make_unique<ClockPanel>(hwnd());
+  ui_ = std::make_unique<ClockPanel>(hwnd(), services_.localTime);
   ui_->RealTime = [this] { RealTime(); };
   // The template row is the first of the rows and is never shown.
   auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
   templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
   rows_.push_back(std::move(templateRow));
-  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y, [this] { return TaskCount(); });
+  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y);
+  btnNew_->onPress = [this] {
+    if (TaskCount() < kMaxTasks && onNewTask) onNewTask();
+  };
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  onRowMouseUp = [this](TaskRow& row, short button) { ItemMenuMouseUp(*this, row.index(), button); };
-  onRowMenuKey = [this](TaskRow& row) { ItemMenuKey(*this, row.index()); };
   // The message bar after the others: 2 px narrower than the window, hidden until a release
   // is announced.
   RECT inner;
@@ -71,10 +67,10 @@ void MainWindow::Load() {
   // The keyboard reaches the new-task button, the rows and the bar with Tab.
   TakeDialogKeys(hwnd());
   // 4. Tray icon.
-  TrayIcon(0);
+  TrayIcon(NIM_ADD, hwnd(), icon_);
   // 5. The ten-minute timer.
-  app.timerTicks = TimerTicks();
-  app.backgroundTimer = SetTimer(nullptr, kBackgroundTimerId, kBackgroundTimerMs, &TimerProc);
+  timerTicks_ = TimerTicks();
+  SetTimer(hwnd(), kBackgroundTimerId, kBackgroundTimerMs, nullptr);
   // 6. The data file, read once: its "Config" section goes, its tasks wait for the window.
   const std::vector<Task> stored = data_.Open();
   pending_.assign(stored.begin(), stored.end());
@@ -96,23 +92,20 @@ void MainWindow::Unload() {
     return;
   }
   unloaded_ = true;
-  AppState& app = App();
+  ShellTies& app = App();
   SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(app.PrevWndProc));
-  Shell_NotifyIconW(NIM_DELETE, &app.TrayData);
+  TrayIcon(NIM_DELETE, hwnd(), icon_);
   // The other windows close with it: the hidden online window, the popup, the dialog (its
   // unsaved input is dropped).
   for (auto& unload : unloadOthers)
     if (unload) unload();
-  frmRem_.Unload();
-  frmNew().Unload();
-  if (app.backgroundTimer) KillTimer(nullptr, app.backgroundTimer);
-  app.backgroundTimer = 0;
+  KillTimer(hwnd(), kBackgroundTimerId);
   Destroy();
 }
 
 int MainWindow::ShowModalBox(const std::wstring& text, UINT type) {
   ++modalBoxes_;
-  const int answer = ShowMessageBox(IsAlive() ? hwnd() : nullptr, text, type);
+  const int answer = services_.messageBox(IsAlive() ? hwnd() : nullptr, text, type);
   --modalBoxes_;
   // The close came while the box was open; it runs once the caller has finished.
   if (modalBoxes_ == 0 && closeRequested_ && IsAlive()) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
@@ -129,6 +122,17 @@ std::vector<Task> MainWindow::Tasks() const {
   for (size_t i = 1; i < rows_.size(); ++i) tasks.push_back(rows_[i]->task());
   tasks.insert(tasks.end(), pending_.begin(), pending_.end());
   return tasks;
+}
+
+Task MainWindow::RowTask(int index) const {
+  const TaskRow* row = index > 0 ? Row(index) : nullptr;
+  return row ? row->task() : Task{};
+}
+
+RECT MainWindow::RowScreenRect(int index) const {
+  RECT r{};
+  if (const TaskRow* row = Row(index)) GetWindowRect(row->hwnd(), &r);
+  return r;
 }
 
 bool MainWindow::RowAlive(unsigned serial) const {
@@ -225,16 +229,21 @@ void MainWindow::RealTime() {
   }
   if (due.fired != kNoRowDue) {
     TaskRow* row = rows_[static_cast<size_t>(due.fired)].get();
-    frmRem_.SetTime(std::u16string(ui_->TimeNow()));
-    frmRem_.SetInfo(row->RemInfo());
-    frmRem_.Show();
+    if (onDue) onDue(std::u16string(ui_->TimeNow()), row->RemInfo());
+    if (!IsAlive()) return;
     row->SetTime(dueRows_[static_cast<size_t>(due.fired)].time);
   }
   // The marks are kept across a restart: a fired one-off never rings again.
   SaveData();
 }
 
-void MainWindow::OnTrayMouse(int mouseMessage) {
+void MainWindow::TimerProc() {
+  const TimerActions actions = timerTicks_.Tick();
+  if (actions.updateCheck && onUpdateCheck) onUpdateCheck();
+  if (actions.trimWorkingSet) services_.trimWorkingSet();
+}
+
+void MainWindow::OnTrayMouse(UINT mouseMessage) {
   if (mouseMessage != WM_LBUTTONUP) return;
   if (IsWindowVisible(hwnd())) {
     ShowWindow(hwnd(), SW_HIDE);
@@ -246,13 +255,17 @@ void MainWindow::OnTrayMouse(int mouseMessage) {
 
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
-    TrayIcon(0);  // the notification area was rebuilt (Explorer restarted)
+    TrayIcon(NIM_ADD, hwnd(), icon_);  // the notification area was rebuilt (Explorer restarted)
     return 0;
   }
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // the clock panel paints the whole client area
     case WM_TIMER:
+      if (wp == kBackgroundTimerId) {
+        TimerProc();
+        return 0;
+      }
       if (wp == kPingTimerId) {
         KillTimer(hwnd(), kPingTimerId);
         if (!loadStarted_) {  // timer events during the slides must not start it again
@@ -267,9 +280,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       ShowModalBox(Wide(text), MB_ICONWARNING);
       return 0;
     }
-    case WM_MOUSEMOVE:
-      // The tray icon's callback: its mouse message stands where X would.
-      OnTrayMouse(GET_X_LPARAM(lp));
+    case kTrayMessage:
+      OnTrayMouse(static_cast<UINT>(LOWORD(lp)));
       return 0;
     case WM_CLOSE:
       Unload();

@@ -1,4 +1,4 @@
-#include "online/message_bar.h"
+#include "controls/message_bar.h"
 
 #include <windowsx.h>
 
@@ -133,13 +133,10 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       if (click && PtInRect(&r, p)) Click();
       return 0;
     }
-    case WM_GETDLGCODE: {
-      const MSG* m = reinterpret_cast<const MSG*>(lp);
-      if (m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_SPACE)) return DLGC_WANTMESSAGE;
-      return 0;
-    }
+    case WM_GETDLGCODE:
+      return WantPressKeys(lp);
     case WM_KEYDOWN:
-      if (wp == VK_RETURN || wp == VK_SPACE) {
+      if (IsPressKey(wp)) {
         Click();
         return 0;
       }

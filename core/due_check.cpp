@@ -1,4 +1,4 @@
-#include "schedule/due_check.h"
+#include "core/due_check.h"
 
 namespace tavik {
 namespace {

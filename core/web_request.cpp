@@ -1,4 +1,4 @@
-#include "online/web_request.h"
+#include "core/web_request.h"
 
 #include <winhttp.h>
 

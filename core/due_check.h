@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/task_data.h"
-#include "schedule/clock.h"
+#include "core/clock.h"
 
 namespace tavik {
 

@@ -1,4 +1,4 @@
-#include "schedule/clock.h"
+#include "core/clock.h"
 
 namespace tavik {
 namespace {

@@ -9,33 +9,35 @@
 #include <vector>
 
 #include "controls/clock_panel.h"
+#include "controls/message_bar.h"
 #include "controls/task_row.h"
 #include "core/data_file.h"
+#include "core/due_check.h"
+#include "core/services.h"
 #include "core/task_data.h"
+#include "core/task_list.h"
+#include "core/timer_ticks.h"
 #include "core/window.h"
-#include "online/message_bar.h"
-#include "schedule/due_check.h"
-#include "schedule/reminder_popup.h"
 
 namespace tavik {
 
 class NewButton;
 
-class MainWindow : public Window {
+class MainWindow : public Window, public TaskList {
  public:
   static constexpr int kWidth = 242;   // 3630 x 5865 twips
   static constexpr int kHeight = 391;
-  static constexpr COLORREF kBackColor = RGB(165, 55, 55);
+  static constexpr COLORREF kBackColor = kProgramRed;
   static constexpr POINT kNewButtonPos{1, 100};
   static constexpr int kTemplateRowOffset = -10;  // the template row sits 10 px above the button
+  static constexpr UINT_PTR kBackgroundTimerId = 1;
+  static constexpr UINT kBackgroundTimerMs = TAVIK_BACKGROUND_TIMER_MS;  // ten minutes
   static constexpr UINT_PTR kPingTimerId = 2;
   static constexpr int kSlideStart = 240;
   static constexpr int kSlideStep = 15;
   static constexpr short kSlideDelayMs = 15;
-  // Posted when a save failed, so the message box opens after the work that saved.
-  static constexpr UINT kSaveFailedMessage = WM_APP + 1;
-
-  explicit MainWindow(std::wstring cfgPath);
+  // The clock, the message boxes and the trim go through `services`, which outlives the window.
+  MainWindow(std::wstring cfgPath, const Services& services);
   ~MainWindow() override;
 
   // Creates the window centred on the screen and runs the load; then show it.
@@ -53,41 +55,48 @@ class MainWindow : public Window {
   bool Closing() const { return closeRequested_ || unloaded_ || !IsAlive(); }
 
   // Task rows: index 0 is the hidden template, tasks are 1 .. HighestIndex().
-  int HighestIndex() const { return static_cast<int>(rows_.size()) - 1; }
+  int HighestIndex() const override { return static_cast<int>(rows_.size()) - 1; }
   TaskRow* Row(int index) const;
   // Every task of the list: the rows, then the stored tasks the start-up load has not added
   // yet (they belong to the list and are saved with it).
   std::vector<Task> Tasks() const;
-  int TaskCount() const { return HighestIndex() + static_cast<int>(pending_.size()); }
+  int TaskCount() const override { return HighestIndex() + static_cast<int>(pending_.size()); }
   NewButton* btnNew() const { return btnNew_.get(); }
 
-  void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
+  HWND Owner() const override { return hwnd(); }
+  Task RowTask(int index) const override;
+  RECT RowScreenRect(int index) const override;
+  void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) override;
   void EditItem(short id, const std::u16string& time, const std::u16string& cycle,
-                const std::u16string& tips);
-  // Removes the last row (its texts must have been moved up by the caller).
-  void RemoveLastRow();
-  // Writes every task to the data file; false when the file could not be written (the old
-  // file is then still whole, and the first failure of the run is told in a message box).
-  bool SaveData();
+                const std::u16string& tips) override;
+  void RemoveLastRow() override;
+  // Also false when the file could not be written (the old file is then still whole, and the
+  // first failure of the run is told in a message box).
+  bool SaveData() override;
 
   const std::wstring& cfgPath() const { return data_.path(); }
   HICON icon() const { return icon_; }
   bool loadDone() const { return loadDone_; }
   MessageBar* Msg() const { return msg_.get(); }
   ClockPanel* UI() const { return ui_.get(); }
-  ReminderPopup& frmRem() { return frmRem_; }
 
   // The due check after every clock tick: the day's re-arm, then the first due row fires;
   // the list is saved when a mark changed.
   void RealTime();
+  // The ten-minute timer: the update check on its ticks, the working-set trim on every second.
+  void TimerProc();
 
-  // Mouse releases over task rows, and the menu key on them (the item menu lives elsewhere).
+  // Events, raised to whoever the program plugs in.
+  // A button released over a task row, and the menu key on one (the item menu).
   std::function<void(TaskRow& row, short button)> onRowMouseUp;
   std::function<void(TaskRow& row)> onRowMenuKey;
-  // The row on which the item menu was last opened.
-  short actID = 0;
-  // Windows of other parts that must close with the main window, before the popup and the
-  // dialog (the online services register theirs).
+  // "新建任务" pressed while the list has room for another task (the dialog).
+  std::function<void()> onNewTask;
+  // A task fell due: its time text (the clock's) and its reminder text (the popup).
+  std::function<void(const std::u16string& time, const std::u16string& info)> onDue;
+  // The background timer's update check (the online services).
+  std::function<void()> onUpdateCheck;
+  // The windows of the other parts, closed with the main window in this order.
   std::vector<std::function<void()>> unloadOthers;
   // The program ends when the window is gone (tests keep their own message loop).
   bool quitOnDestroy = true;
@@ -99,16 +108,17 @@ class MainWindow : public Window {
   void Load();
   void LoadData();  // the one-shot load: a row for every stored task
   void SaveFailed(DataFile::Failure failure);
-  void OnTrayMouse(int mouseMessage);
+  void OnTrayMouse(UINT mouseMessage);
   bool RowAlive(unsigned serial) const;
 
+  const Services& services_;
   DataFile data_;
+  TimerTicks timerTicks_;
   std::deque<Task> pending_;  // stored tasks still to be added by the load
   DataFile::Failure failureToTell_ = DataFile::Failure::None;
   bool failureTold_ = false;
   HICON icon_ = nullptr;
   std::unique_ptr<ClockPanel> ui_;
-  ReminderPopup frmRem_;
   std::vector<Task> dueRows_;  // the rows' texts for the due check; keeps its capacity
   DueMemory dueMemory_;
   std::vector<std::unique_ptr<TaskRow>> rows_;

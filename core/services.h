@@ -1,0 +1,41 @@
+// What the program asks of the system and tests replace: the clock, the sound, message boxes,
+// the working-set trim, the user's desktop (browser, scripts) and the web. The program starts
+// with the system's own; a test hands its recorders to the windows it builds.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/web_request.h"
+
+namespace tavik {
+
+struct Services {
+  using WebFunction = std::function<WebResult(const WebRequest&, const std::atomic<bool>& cancel,
+                                              const std::function<bool(std::string_view)>& sink)>;
+
+  // The present local time.
+  std::function<SYSTEMTIME()> localTime;
+  // Starts (the bytes of a WAVE sound) or stops (null) the alert sound.
+  std::function<BOOL(const void* sound, UINT flags)> playSound;
+  // A message box captioned with the program's title; returns its answer.
+  std::function<int(HWND owner, const std::wstring& text, UINT type)> messageBox;
+  // Hands the working set back to the system.
+  std::function<void()> trimWorkingSet;
+  // Opens an address in the user's browser.
+  std::function<void(const std::wstring& url)> openUrl;
+  // Starts a script of a folder (its name has no spaces), hidden and without waiting; false
+  // when it did not start.
+  std::function<bool(const std::wstring& folder, const std::wstring& script)> startScript;
+  // One HTTP exchange, run on the calling thread (a worker's); see RunWebRequest.
+  WebFunction web;
+};
+
+// The system's own services.
+Services SystemServices();
+
+}  // namespace tavik

@@ -1,0 +1,60 @@
+// The whole program and the one place that wires its parts: the main window with its task
+// list, the reminder popup, the new-task dialog with the item menu, and the online services
+// behind the message bar. Each part is handed what it needs when it is built and tells the
+// others of anything only through the events wired here.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/services.h"
+#include "editing/item_menu.h"
+#include "editing/new_task_dialog.h"
+#include "online/online_host.h"
+#include "online/update_check.h"
+#include "schedule/reminder_popup.h"
+#include "widget/main_window.h"
+
+namespace tavik {
+
+// The main window as the online services see it: its bar, its boxes and its end.
+class MainWindowHost : public OnlineHost {
+ public:
+  explicit MainWindowHost(MainWindow& main) : main_(main) {}
+  MessageBar* Bar() override { return main_.IsAlive() ? main_.Msg() : nullptr; }
+  int Box(const std::wstring& text, UINT type) override { return main_.ShowModalBox(text, type); }
+  bool InBox() const override { return main_.InModalBox(); }
+  bool Closing() const override { return main_.Closing(); }
+  void EndProgram() override { main_.Unload(); }
+
+ private:
+  MainWindow& main_;
+};
+
+class Program {
+ public:
+  Program(std::wstring cfgPath, Services systemServices);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Creates the main window (which loads the data file) and plugs the parts in; then show it.
+  bool Start();
+
+  // frmAst: made on first use (the first update check or the first click on the bar),
+  // discarded when the main window unloads.
+  UpdateCheck& Online();
+  bool OnlineLoaded() const { return online_ != nullptr; }
+
+  const Services services;
+  MainWindow frmMain;
+  ReminderPopup frmRem;
+  NewTaskDialog frmNew;
+  ItemMenu mnuItems;
+
+ private:
+  MainWindowHost host_;
+  std::unique_ptr<UpdateCheck> online_;
+};
+
+}  // namespace tavik
