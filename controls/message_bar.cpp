@@ -112,11 +112,7 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       return 1;
     case WM_PAINT: {
       surface_.Paint(hwnd());
-      if (FocusCueVisible(hwnd())) {  // reached with the keyboard
-        ScopedGetDC dc(hwnd());
-        RECT focus{1, 1, surface_.width() - 23, surface_.height() - 1};
-        DrawFocusRect(dc, &focus);
-      }
+      DrawFocusCue(hwnd(), ScopedGetDC(hwnd()), {1, 1, surface_.width() - kCloseSize - 1, surface_.height() - 1});
       return 0;
     }
     case WM_LBUTTONDOWN:

@@ -49,10 +49,7 @@ void NewButton::Draw(bool hover) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, look.text);
   TextOutW(dc, kCaptionLeft, captionTop_, kCaption, static_cast<int>(wcslen(kCaption)));
-  if (FocusCueVisible(hwnd())) {  // reached with the keyboard
-    RECT focus{2, 2, kWidth - 2, kHeight - 2};
-    DrawFocusRect(dc, &focus);
-  }
+  DrawFocusCue(hwnd(), dc, {2, 2, kWidth - 2, kHeight - 2});
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 

@@ -177,11 +177,7 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         RECT info = infoRect_;  // only the first line of the wrapped text fits
         DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
       }
-      if (FocusCueVisible(hwnd())) {  // reached with the keyboard
-        RECT focus{2, 2, kWidth - 2, kHeight - 2};
-        SetTextColor(mem, RGB(0, 0, 0));
-        DrawFocusRect(mem, &focus);
-      }
+      DrawFocusCue(hwnd(), mem, {2, 2, kWidth - 2, kHeight - 2});
       BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
       SelectObject(mem, oldBmp);
       DeleteObject(bmp);

@@ -2,38 +2,21 @@
 
 #include <windows.h>
 
+#include "core/scoped.h"
+
 namespace tavik {
 namespace {
 
 constexpr int kRenameAttempts = 20;
 constexpr DWORD kRenameRetryMs = 10;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-  bool Close() {
-    if (!ok()) return true;
-    const bool closed = CloseHandle(h_) != FALSE;
-    h_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE h_;
-};
-
 }  // namespace
 
 ReadResult ReadWholeFile(const std::wstring& path, std::string& out, std::uint64_t maxBytes) {
   out.clear();
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) {
+  if (!file) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
                                                                           : ReadResult::Unreadable;
@@ -63,9 +46,9 @@ std::wstring PendingWritePath(const std::wstring& path) { return path + L".new";
 bool WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
   const std::wstring temp = PendingWritePath(path);
   {
-    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    ScopedFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return false;
+    if (!file) return false;
     DWORD written = 0;
     const bool ok = (bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
                                                  &written, nullptr) &&

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/app_paths.h"
+#include "core/scoped.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -31,13 +32,11 @@ std::wstring Upper(std::wstring text) {
 // The folder itself, however it is reached (a short name, a mapped drive, "..\"): its
 // volume and file index; failing that, its full long path.
 std::wstring FolderIdentity(const std::wstring& folder) {
-  const HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
+  const ScopedFile h(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (h) {
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(h, &info) != FALSE;
-    CloseHandle(h);
-    if (known) {
+    if (GetFileInformationByHandle(h.get(), &info)) {
       wchar_t id[40];
       wsprintfW(id, L"%08X:%08X%08X", info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
       return id;

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "tavik_version.h"
+
 namespace tavik {
 
 inline constexpr char16_t kProgramTitle[] = u"Tavik";
-inline constexpr char16_t kProgramVersion[] = u"0.5.1";
+inline constexpr char16_t kProgramVersion[] = u"" TAVIK_VERSION;
 
 // "Tavik 0.5.1": the tray tip and the User-Agent of the program's own requests.
 inline std::u16string TitleAndVersion() {

@@ -5,26 +5,19 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/scoped.h"
 #include "core/window.h"
-#include "online/update_script.h"
+#include "core/address.h"
 
 namespace tavik {
 namespace {
 
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
-  ~InternetHandle() {
-    if (h_) WinHttpCloseHandle(h_);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  HINTERNET get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_;
+struct InternetTraits {
+  using Handle = HINTERNET;
+  static HINTERNET Invalid() { return nullptr; }
+  static bool Close(HINTERNET h) { return WinHttpCloseHandle(h) != FALSE; }
 };
+using InternetHandle = Scoped<InternetTraits>;
 
 bool IsRedirectStatus(DWORD status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;

@@ -195,4 +195,13 @@ LRESULT WantPressKeys(LPARAM lp) {
   return m && m->message == WM_KEYDOWN && IsPressKey(m->wParam) ? DLGC_WANTMESSAGE : 0;
 }
 
+void DrawFocusCue(HWND control, HDC dc, RECT r) {
+  if (!FocusCueVisible(control)) return;  // not reached with the keyboard (yet)
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &r);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+}
+
 }  // namespace tavik

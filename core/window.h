@@ -96,6 +96,8 @@ bool HandleDialogKeys(MSG& msg);
 // Whether the keyboard focus is to be drawn: hidden until the keyboard is used in the window
 // (the system's focus-cue rule), so the mouse never sees a focus rectangle.
 bool FocusCueVisible(HWND control);
+// Draws the dotted focus frame `r` of an owner-drawn control into dc, when FocusCueVisible.
+void DrawFocusCue(HWND control, HDC dc, RECT r);
 
 // A child control of a system class (visible), placed in its parent's client area, with a font.
 HWND AddChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const RECT& box,

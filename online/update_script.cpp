@@ -7,16 +7,6 @@
 namespace tavik {
 namespace {
 
-char16_t Lower(char16_t c) noexcept { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
-
-bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) noexcept {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
-
 bool IsDigits(std::u16string_view s, std::size_t maxLen) noexcept {
   if (s.empty() || s.size() > maxLen) return false;
   for (const char16_t c : s) {
@@ -95,29 +85,6 @@ bool IsTrustedReleaseAddress(std::u16string_view url) noexcept {
   const std::u16string_view authority = rest.substr(0, rest.find_first_of(u"/?#"));
   if (authority.find(u'@') != std::u16string_view::npos) return false;
   return IsLoopbackAuthority(authority);
-}
-
-std::u16string ResolveAddress(std::u16string_view base, std::u16string_view location) {
-  while (!location.empty() && location.front() == u' ') location.remove_prefix(1);
-  while (!location.empty() && location.back() == u' ') location.remove_suffix(1);
-  if (location.empty()) return {};
-  for (const char16_t c : location)
-    if (c < 0x20 || c == 0x7F) return {};
-  if (StartsWithNoCase(location, u"http://") || StartsWithNoCase(location, u"https://")) return std::u16string(location);
-  std::size_t schemeEnd = 0;
-  if (StartsWithNoCase(base, u"http://")) schemeEnd = 7;
-  else if (StartsWithNoCase(base, u"https://")) schemeEnd = 8;
-  else return {};
-  if (location.substr(0, 2) == u"//") return std::u16string(base.substr(0, schemeEnd - 2)) + std::u16string(location);
-  const std::size_t pathStart = std::min(base.find_first_of(u"/?#", schemeEnd), base.size());
-  if (location.front() == u'/') return std::u16string(base.substr(0, pathStart)) + std::u16string(location);
-  std::u16string_view path = base.substr(pathStart);
-  path = path.substr(0, path.find_first_of(u"?#"));
-  const std::size_t slash = path.rfind(u'/');
-  std::u16string out(base.substr(0, pathStart));
-  out += slash == std::u16string_view::npos ? std::u16string(u"/") : std::u16string(path.substr(0, slash + 1));
-  out += location;
-  return out;
 }
 
 bool MayInstall(std::u16string_view downUrl) noexcept {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/address.h"    // ResolveAddress
 #include "core/app_paths.h"  // ProgramStem, FolderOf
 
 namespace tavik {
@@ -25,11 +26,6 @@ bool IsProgramAddress(std::u16string_view url) noexcept;
 // against a damaged download, not against one altered on the way.
 bool IsTrustedReleaseAddress(std::u16string_view url) noexcept;
 
-// Where a redirect's Location leads from the address `base`: an absolute http or https address
-// as it stands, "//host/..." with base's scheme, "/path" on base's host, anything else beside
-// base's last "/". "" when base is no http(s) address or the location is empty or holds a
-// control character. The result is checked like any release address before it is followed.
-std::u16string ResolveAddress(std::u16string_view base, std::u16string_view location);
 
 // The install path is taken only for both; any other address opens the home page instead.
 bool MayInstall(std::u16string_view downUrl) noexcept;
