@@ -80,7 +80,7 @@ void Http::Terminate() {
 
 void Http::Start(const wchar_t* method, const std::u16string& url, std::string body, short resultType) {
   Terminate();
-  auto transfer = std::make_shared<Transfer>();
+  std::shared_ptr<Transfer> transfer(new Transfer);  // not make_shared: that drags in the run-time type machinery
   transfer->web = web_;
   WebRequest& request = transfer->request;
   request.method = method;

@@ -104,7 +104,7 @@ void Installer::OnClick(UpdateInfo info) {
     return;
   }
   const std::wstring path = programPath.empty() ? ProgramPath() : programPath;
-  auto job = std::make_shared<Job>();
+  std::shared_ptr<Job> job(new Job);  // not make_shared: that drags in the run-time type machinery
   job->folder = Wide(FolderOf(U16(path)));
   if (job->folder.size() == 2 && job->folder[1] == L':') job->folder += L'\\';  // a drive root
   job->programStem = Wide(ProgramStem(U16(path)));

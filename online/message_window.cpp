@@ -11,10 +11,7 @@ MessageWindow::MessageWindow() {
 LRESULT MessageWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if ((msg == WM_TIMER || msg >= WM_APP) && onMessage) {
     const auto handler = onMessage;  // the handler may destroy this window
-    try {
-      handler(msg, wp, lp);
-    } catch (...) {
-    }
+    handler(msg, wp, lp);
     return 0;
   }
   return Window::OnMessage(msg, wp, lp);
