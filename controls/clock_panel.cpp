@@ -122,6 +122,7 @@ ClockPanel::Label ClockPanel::LabelAt(POINT p) const {
 
 void ClockPanel::ReadClock() {
   const SYSTEMTIME st = clock_();
+  millisecond_ = st.wMilliseconds;
   moment_ = {st.wYear, st.wMonth, st.wDay, WeekdayFromSunday0(st.wDayOfWeek), st.wHour, st.wMinute, st.wSecond};
   // The weekday's name is asked of the locale once a day, not four times a second.
   const int day = st.wYear * 10000 + st.wMonth * 100 + st.wDay;
@@ -137,10 +138,18 @@ void ClockPanel::ReadClock() {
   texts_ = MakeClockTexts(moment_, weekdayName_.view(), dateSeparator_.view());
 }
 
+void ClockPanel::StopClock() {
+  if (hwnd()) KillTimer(hwnd(), kClockTimerId);
+  clockOn_ = false;
+}
+
 void ClockPanel::Tick() {
   if (!hwnd()) return;
   const ClockTexts before = texts_;
   ReadClock();
+  // The next tick just after the next quarter second of the wall clock: the period stays,
+  // and the timer's own drift never adds up.
+  if (clockOn_) SetTimer(hwnd(), kClockTimerId, static_cast<UINT>(NextTickDelayMs(millisecond_)), nullptr);
   // A label whose text stayed the same is not touched.
   if (texts_.time != before.time) DrawLabel(Label::Time, true);
   if (texts_.second != before.second) DrawLabel(Label::Second, true);

@@ -23,7 +23,7 @@ class ClockPanel : public Window {
   static constexpr COLORREF kBorderColor = RGB(150, 40, 40);
   static constexpr COLORREF kTextColor = RGB(255, 255, 255);
   static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
-  static constexpr UINT kClockTimerMs = 250;
+  static constexpr UINT kClockTimerMs = kTickPeriodMs;
   static constexpr POINT kTimeOrigin{16, 32};
   static constexpr int kSecondTop = 48;
   static constexpr int kSecondGap = 8;  // between the hours and minutes and the seconds
@@ -48,6 +48,8 @@ class ClockPanel : public Window {
   std::u16string_view DateText() const { return texts_.date.view(); }
   // The moment the last tick read.
   const ClockTime& LastTick() const { return moment_; }
+  // Stops the clock's timer for good (tests tick it by hand).
+  void StopClock();
 
   // Raised at the end of every tick, after the labels are current.
   std::function<void()> RealTime;
@@ -104,6 +106,7 @@ class ClockPanel : public Window {
   RECT timeRect_{}, secondRect_{}, dateRect_{};
   int secondLeft_ = 0;
   bool clockOn_ = false;
+  int millisecond_ = 0;  // of the last reading
   PanelAccessibility accessibility_{*this};
 };
 

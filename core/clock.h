@@ -94,4 +94,14 @@ struct ClockTexts {
 ClockTexts MakeClockTexts(const ClockTime& t, std::u16string_view weekdayName,
                           std::u16string_view dateSeparator);
 
+// The clock ticks four times a second, each tick just after a quarter-second boundary of the
+// wall clock, so a new minute is seen within a few milliseconds of its start: the wait from
+// a reading at `millisecond` (0..999) to the next tick.
+inline constexpr int kTickPeriodMs = 250;
+inline constexpr int kTickLateMs = 2;  // after the boundary, never just before it
+constexpr int NextTickDelayMs(int millisecond) {
+  const int into = ((millisecond % kTickPeriodMs) + kTickPeriodMs) % kTickPeriodMs;
+  return kTickPeriodMs - into + kTickLateMs;
+}
+
 }  // namespace tavik

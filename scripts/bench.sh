@@ -1,49 +1,107 @@
 #!/usr/bin/env bash
-# Starts the real program under wine and measures what it costs while idle: CPU over a
-# period (user + system time of its process) and resident memory.
-# Usage: scripts/bench.sh [build dir, default build/win64] [seconds, default 60]
+# What the real program costs, beside a bare frameless window with the same 250 ms timer (the
+# floor), both run in one wine session of their own prefix: exe size, time to a visible
+# window (polled every 10 ms), CPU over an idle period, resident memory; then Tavik's due
+# latency over a number of starts with a faked wall clock (only the wall clock is faked).
+# Figures, not a test: nothing here passes or fails.
+# Usage: scripts/bench.sh [build dir, default build/win64] [idle seconds, default 60] [starts, default 31]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/win64}
 seconds=${2:-60}
+starts=${3:-31}
 source scripts/wine-env.sh "$build"
 tavik_display
 tavik_wine_prefix
 tavik_wine_start
 
-dir=$(mktemp -d "$tavik_build_dir/bench.XXXXXX")
-cp "$tavik_build_dir/Tavik.exe" "$dir/Tavik.exe"
-launched=$(date +%s.%N)
-(cd "$dir" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
-pid=$!
+work=$(mktemp -d "$tavik_build_dir/bench.XXXXXX")
+pids=()
 cleanup() {
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  rm -rf "$dir"
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
   tavik_wine_stop
   tavik_display_stop
 }
 trap cleanup EXIT
 
-for _ in $(seq 100); do
-  tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q 'Tavik.exe' && xdotool search --name '^Tavik$' >/dev/null 2>&1 && break
-  sleep 0.1
-done
-shown=$(date +%s.%N)
-awk -v a="$launched" -v b="$shown" 'BEGIN { printf "start-up to a visible window: %.2f s (wine included)\n", b - a }'
-sleep 3  # let the start-up settle
+now() { date +%s.%N; }
+# The Windows process of a program of ours: the one whose command line names its exe.
+winpid() {
+  for _ in $(seq 500); do
+    local p
+    p=$(pgrep -f "$1" | head -n 1 || true)
+    [ -n "$p" ] && { echo "$p"; return; }
+    sleep 0.01
+  done
+}
+visible_after() {  # window title, launch time: seconds until the window is visible
+  for _ in $(seq 1500); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && { awk -v a="$2" -v b="$(now)" 'BEGIN { print b - a }'; return; }
+    sleep 0.01
+  done
+  echo "never"
+}
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%d", ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
-hz=$(getconf CLK_TCK)
-before=$(ticks)
-start=$(date +%s.%N)
+declare -A size shown pid
+for name in tavik_bare_window Tavik; do
+  mkdir -p "$work/$name"
+  cp "$tavik_build_dir/$name.exe" "$work/$name/"
+  size[$name]=$(stat -c %s "$tavik_build_dir/$name.exe")
+done
+# One at a time, so each start has the machine to itself.
+for name in tavik_bare_window Tavik; do
+  title='^Bare$'
+  [ "$name" = Tavik ] && title='^Tavik$'
+  launched=$(now)
+  (cd "$work/$name" && exec "$WINE" "$name.exe" >/dev/null 2>&1) &
+  pids+=($!)
+  shown[$name]=$(visible_after "$title" "$launched")
+  pid[$name]=$(winpid "$name.exe")
+  sleep 1
+done
+echo "CPU until visible, per start: $(cpu_ms "${pid[tavik_bare_window]}") ms (bare window) / $(cpu_ms "${pid[Tavik]}") ms (Tavik, including its first second)"
+sleep 3  # let the start-ups settle
+declare -A before
+for name in tavik_bare_window Tavik; do before[$name]=$(cpu_ms "${pid[$name]}"); done
+start=$(now)
 sleep "$seconds"
-after=$(ticks)
-end=$(date +%s.%N)
-rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
-hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status")
-awk -v t=$((after - before)) -v hz="$hz" -v s="$start" -v e="$end" -v rss="$rss" -v hwm="$hwm" 'BEGIN {
-  wall = e - s
-  printf "idle CPU over %.1f s: %.2f s of CPU time = %.3f %% of one core\n", wall, t / hz, 100 * t / hz / wall
-  printf "resident memory: %d KiB now, %d KiB at most\n", rss, hwm
-}'
+end=$(now)
+printf '%-18s %12s %14s %16s %14s\n' program "exe bytes" "visible after" "idle CPU" "resident"
+for name in tavik_bare_window Tavik; do
+  spent=$(( $(cpu_ms "${pid[$name]}") - ${before[$name]} ))
+  awk -v n="$name" -v s="${size[$name]}" -v v="${shown[$name]}" -v c="$spent" -v a="$start" -v b="$end" -v r="$(rss_kib "${pid[$name]}")" \
+    'BEGIN { printf "%-18s %12d %12.3f s %10.3f %% core %10d KiB\n", n, s, v, 100 * c / 1000 / (b - a), r }'
+done
+awk -v a="$(rss_kib "${pid[tavik_bare_window]}")" -v b="$(rss_kib "${pid[Tavik]}")" 'BEGIN { printf "Tavik beyond the bare window: %+.1f MiB resident\n", (b - a) / 1024 }'
+for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+pids=()
+tavik_wine_start
+
+# Due latency: each start 3 s before a minute whose task is due; the popup's appearance is
+# timed from the minute's start (an upper bound: the faked clock starts when wine does).
+command -v faketime >/dev/null || { echo "no faketime: no latency figures"; exit 0; }
+record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
+dir="$work/latency"
+mkdir -p "$dir"
+cp "$tavik_build_dir/Tavik.exe" "$dir/"
+latencies=()
+for i in $(seq "$starts"); do
+  minute=$(( ( $(date +%s) / 60 + 10 + i ) * 60 ))  # a minute in the future, a new one each start
+  due=$(TZ=UTC date -d "@$minute" +%H:%M)
+  printf '[Data]\r\nData=%s\r\n' "$(record "$due;周1234567;喝水")" >"$dir/Tavik.cfg"
+  launched=$(now)
+  (cd "$dir" && exec env TZ=UTC FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$(TZ=UTC date -d "@$((minute - 3))" '+%Y-%m-%d %H:%M:%S')" "$WINE" Tavik.exe >/dev/null 2>&1) &
+  p=$!
+  after=$(visible_after '^提醒$' "$launched")
+  kill "$p" 2>/dev/null || true
+  wait "$p" 2>/dev/null || true
+  tavik_wine_start
+  [ "$after" = never ] && { echo "start $i: no popup"; continue; }
+  latencies+=("$(awk -v t="$after" 'BEGIN { printf "%d", (t - 3) * 1000 }')")
+done
+printf '%s\n' "${latencies[@]}" | sort -n | awk -v n="${#latencies[@]}" '
+  { v[NR] = $1; if ($1 > 250) over++ }
+  END { if (NR == 0) exit; printf "due latency over %d starts: median %d ms, max %d ms, %d over 250 ms\n", NR, v[int((NR + 1) / 2)], v[NR], over + 0 }'

@@ -90,5 +90,18 @@ TEST(ClockText, RecognisesOnlyValidClockTexts) {
   }
 }
 
+// Every tick lands just after a quarter second, whatever moment the last one ran at: a
+// new minute is seen 2 ms after it starts, not up to 250 ms later.
+TEST(ClockTick, NextTickIsJustAfterTheNextQuarterSecond) {
+  const std::pair<int, int> cases[] = {
+      {0, 252}, {1, 251}, {2, 250}, {249, 3}, {250, 252}, {251, 251},
+      {500, 252}, {748, 4}, {998, 4}, {999, 3},
+  };
+  for (const auto& [ms, delay] : cases) {
+    EXPECT_EQ(NextTickDelayMs(ms), delay) << ms;
+    EXPECT_EQ((ms + NextTickDelayMs(ms)) % kTickPeriodMs, kTickLateMs) << ms;  // lands on the boundary
+  }
+}
+
 }  // namespace
 }  // namespace tavik

@@ -46,7 +46,7 @@ void ClockFixture::StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes
   main = MakeProgram(cfg());
   if (!main.program().Start()) return;
   main->Show();
-  if (!keepTimer) KillTimer(main->UI()->hwnd(), ClockPanel::kClockTimerId);
+  if (!keepTimer) main->UI()->StopClock();
   PumpUntil([&] { return main->loadDone(); });
 }
 

@@ -1,0 +1,32 @@
+// The floor of the benchmark: a frameless window with a 250 ms timer that does nothing, so
+// what Tavik costs beyond any window of its kind can be measured in the same wine session.
+#include <windows.h>
+
+namespace {
+
+LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &Proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = CreateSolidBrush(RGB(165, 55, 55));
+  wc.lpszClassName = L"BareWindow";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Bare", WS_POPUP, 100, 100, 242, 391, nullptr,
+                              nullptr, instance, nullptr);
+  SetTimer(hwnd, 1, 250, nullptr);
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
