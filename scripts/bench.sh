@@ -102,6 +102,6 @@ for i in $(seq "$starts"); do
   [ "$after" = never ] && { echo "start $i: no popup"; continue; }
   latencies+=("$(awk -v t="$after" 'BEGIN { printf "%d", (t - 3) * 1000 }')")
 done
-printf '%s\n' "${latencies[@]}" | sort -n | awk -v n="${#latencies[@]}" '
+[ ${#latencies[@]} -gt 0 ] && printf '%s\n' "${latencies[@]}" | sort -n | awk -v n="${#latencies[@]}" '
   { v[NR] = $1; if ($1 > 250) over++ }
   END { if (NR == 0) exit; printf "due latency over %d starts: median %d ms, max %d ms, %d over 250 ms\n", NR, v[int((NR + 1) / 2)], v[NR], over + 0 }'
