@@ -1,5 +1,6 @@
 // tavik-publish: writes the update document for a release, so the site owner never encodes
 // it by hand. The output goes at the site's home address + "?type=update".
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include "online/update_doc.h"
 #include "online/update_script.h"
 #include "online/version.h"
+#include "tools/utf8_args.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ std::optional<std::u16string> FromUtf8(const std::string& s) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
@@ -92,6 +94,7 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  argv = tavik::Utf8Arguments(argc, argv);
   static const char* const kOptions[] = {"--release", "--version",  "--min-version",
                                          "--notes",   "--notes-file", "--url",
                                          "--home",    "--statistic", "--feedback",
@@ -192,7 +195,7 @@ int main(int argc, char** argv) {
   }
 
   if (args.count("--output")) {
-    std::ofstream out(args["--output"], std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(args["--output"]), std::ios::binary | std::ios::trunc);
     out << encoded;
     out.close();
     if (!out) return Fail("cannot write " + args["--output"]);
