@@ -14,6 +14,7 @@
 #include "online/update_doc.h"
 #include "online/update_script.h"
 #include "online/version.h"
+#include "tools/server_rules.h"
 #include "tools/utf8_args.h"
 
 namespace {
@@ -33,7 +34,9 @@ constexpr char kUsage[] =
     "                 default: the home address followed by the release's file name\n"
     "  --home         the site's home address, ending in \"/\"\n"
     "  --statistic    page visited after every check with \"?ver=\" and the version\n"
-    "  --output       file to write (default: standard output); no line break is added\n"
+    "  --output       file to write (default: standard output); no line break is added;\n"
+    "                 beside it go server rules that answer the home address + \"?type=update\"\n"
+    "                 with it: .htaccess (Apache) and tavik-nginx.conf (nginx)\n"
     "\n"
     "Texts are UTF-8 and may not hold \";\" or any key of the document (\"Home=\", ...).\n";
 
@@ -199,6 +202,7 @@ int main(int argc, char** argv) {
     out << encoded;
     out.close();
     if (!out) return Fail("cannot write " + args["--output"]);
+    if (!tavik::WriteServerRules(args["--output"], args["--home"])) return 1;
   } else {
     std::cout << encoded;
     std::cout.flush();
