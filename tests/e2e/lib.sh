@@ -31,3 +31,25 @@ e2e_start() {
 }
 
 e2e_shot() { import -window root "$1"; }
+
+# A program built against a loopback site at http://127.0.0.1:PORT/ with a two-second
+# background timer, so its first update check comes at once instead of after ten minutes.
+# The home address is compiled in, so this is a second build beside the one under test; the
+# tests that use it share it. Sets e2e_site_exe.
+e2e_site_program() {
+  local port=$1 site_build="$e2e_build/e2e-update-$1" toolchain
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$e2e_build/CMakeCache.txt")
+  if [ ! -f "$site_build/CMakeCache.txt" ]; then
+    cmake -S "$e2e_src" -B "$site_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL="http://127.0.0.1:$1/" \
+      -DTAVIK_BACKGROUND_TIMER_MS=2000 >/dev/null
+  fi
+  cmake --build "$site_build" --target Tavik >/dev/null
+  e2e_site_exe="$site_build/Tavik.exe"
+}
+
+# wait_for SECONDS COMMAND...: true once COMMAND succeeds
+e2e_wait_for() {
+  local until=$((SECONDS + $1)); shift
+  until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
+}
