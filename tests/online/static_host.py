@@ -75,6 +75,7 @@ http {{
 
 def apache(root, port, rules, state, log):
     conf = os.path.join(state, "apache.conf")
+    open(os.path.join(state, "mime.types"), "w").close()  # the types it needs are below
     user = "User nobody\nGroup nogroup\n" if os.geteuid() == 0 else ""
     modules = "".join(f"LoadModule {name}_module {APACHE_MODULES}/mod_{name}.so\n"
                       for name in ("mpm_event", "authz_core", "dir", "mime", "rewrite", "headers"))
@@ -88,7 +89,10 @@ DefaultRuntimeDir {state}
 ErrorLog {state}/error.log
 LogFormat "%m %<U%<q %>s" tavik
 CustomLog {log} tavik
-{user}{modules}TypesConfig /etc/mime.types
+{user}{modules}TypesConfig {state}/mime.types
+AddType text/html .html
+AddType text/plain .txt
+AddType application/octet-stream .exe
 DocumentRoot {root}
 DirectoryIndex index.html
 <Directory />
