@@ -32,6 +32,27 @@ e2e_start() {
 
 e2e_shot() { import -window root "$1"; }
 
+# The loopback port of the tests that need a site. The program has it compiled in, so it is
+# fixed for a build folder, and taken from the folder's name, so that the builds of several
+# work trees on one machine do not meet on one port (TAVIK_E2E_PORT sets it). Waits up to
+# a minute for the port to be free: another test may still be ending there.
+e2e_site_port() {
+  local port=${TAVIK_E2E_PORT:-$((18700 + $(printf '%s' "$e2e_build" | cksum | cut -d' ' -f1) % 800))}
+  python3 - "$port" <<'PY' >&2 || true
+import socket, sys, time
+for _ in range(120):
+    try:
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", int(sys.argv[1])))
+        break
+    except OSError:
+        time.sleep(0.5)
+else:
+    print(f"port {sys.argv[1]} is still taken", file=sys.stderr)
+PY
+  echo "$port"
+}
+
 # A program built against a loopback site at http://127.0.0.1:PORT/ with a two-second
 # background timer, so its first update check comes at once instead of after ten minutes.
 # The home address is compiled in, so this is a second build beside the one under test; the

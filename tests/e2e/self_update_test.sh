@@ -5,11 +5,11 @@
 # The program lives in a folder whose name holds "%", "&" and blanks: the script must swap the
 # files and delete itself there too.
 # The home address is compiled in, so this builds a second program for a fixed loopback port
-# (TAVIK_E2E_PORT, default 18763) beside the one under test, with a two-second background timer
-# so the first check comes at once instead of after ten minutes.
+# (e2e_site_port) beside the one under test, with a two-second background timer so the first
+# check comes at once instead of after ten minutes.
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 
-port=${TAVIK_E2E_PORT:-18763}
+port=$(e2e_site_port)
 e2e_site_program "$port"
 app="$e2e_dir/Tavik 100% & co"
 mkdir -p "$app"

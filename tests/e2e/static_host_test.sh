@@ -13,7 +13,7 @@ command -v apache2 >/dev/null && kinds+=(apache)
 kinds+=(plain)
 if [ -n "${TAVIK_STATIC_HOSTS:-}" ]; then read -r -a kinds <<<"$TAVIK_STATIC_HOSTS"; fi
 
-port=${TAVIK_E2E_PORT:-18763}
+port=$(e2e_site_port)
 home="http://127.0.0.1:$port/"
 e2e_site_program "$port"
 cmake --build "$e2e_build" --target tavik-publish >/dev/null
