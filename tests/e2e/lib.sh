@@ -42,7 +42,8 @@ e2e_site_port() {
 import socket, sys, time
 for _ in range(120):
     try:
-        with socket.socket() as s:
+        with socket.socket() as s:  # a listener takes it; connections ending there do not
+            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
             s.bind(("127.0.0.1", int(sys.argv[1])))
         break
     except OSError:
