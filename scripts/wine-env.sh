@@ -14,7 +14,7 @@ WINESERVER=/usr/lib/wine/wineserver64
 
 # Creates the prefix once: Chinese and Latin fonts mapped, no window manager expected.
 tavik_wine_prefix() {
-  [ -f "$WINEPREFIX/.tavik-ready" ] && return 0
+  if [ -f "$WINEPREFIX/.tavik-ready" ]; then tavik_wine_fonts; return 0; fi
   (
     flock 9
     [ -f "$WINEPREFIX/.tavik-ready" ] && exit 0
@@ -33,8 +33,18 @@ tavik_wine_prefix() {
     } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
     "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
     "$WINESERVER" -w
+    tavik_wine_fonts
     touch "$WINEPREFIX/.tavik-ready"
   ) 9>"$tavik_build_dir/.wineprefix.lock"
+}
+
+# Wine draws the caption's close box and the scroll arrows as Marlett glyphs; a prefix without
+# that font shows the letters behind them ("r" for the close box). Wine's own Marlett, put in
+# the prefix's font folder, is found at the next start.
+tavik_marlett=/usr/share/wine/fonts/marlett.ttf
+tavik_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$fonts/marlett.ttf" ] || [ ! -f "$tavik_marlett" ] || { mkdir -p "$fonts" && cp "$tavik_marlett" "$fonts/"; }
 }
 
 winepath_of() { echo "Z:${1//\//\\}"; }

@@ -1,5 +1,6 @@
 // tavik-publish: writes the update document for a release, so the site owner never encodes
 // it by hand. The output goes at the site's home address + "?type=update".
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,6 +14,8 @@
 #include "online/update_doc.h"
 #include "online/update_script.h"
 #include "online/version.h"
+#include "tools/server_rules.h"
+#include "tools/utf8_args.h"
 
 namespace {
 
@@ -31,7 +34,9 @@ constexpr char kUsage[] =
     "                 default: the home address followed by the release's file name\n"
     "  --home         the site's home address, ending in \"/\"\n"
     "  --statistic    page visited after every check with \"?ver=\" and the version\n"
-    "  --output       file to write (default: standard output); no line break is added\n"
+    "  --output       file to write (default: standard output); no line break is added;\n"
+    "                 beside it go server rules that answer the home address + \"?type=update\"\n"
+    "                 with it: .htaccess (Apache) and tavik-nginx.conf (nginx)\n"
     "\n"
     "Texts are UTF-8 and may not hold \";\" or any key of the document (\"Home=\", ...).\n";
 
@@ -77,7 +82,7 @@ std::optional<std::u16string> FromUtf8(const std::string& s) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
@@ -92,6 +97,7 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  argv = tavik::Utf8Arguments(argc, argv);
   static const char* const kOptions[] = {"--release", "--version",  "--min-version",
                                          "--notes",   "--notes-file", "--url",
                                          "--home",    "--statistic", "--feedback",
@@ -192,10 +198,11 @@ int main(int argc, char** argv) {
   }
 
   if (args.count("--output")) {
-    std::ofstream out(args["--output"], std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(args["--output"]), std::ios::binary | std::ios::trunc);
     out << encoded;
     out.close();
     if (!out) return Fail("cannot write " + args["--output"]);
+    if (!tavik::WriteServerRules(args["--output"], args["--home"])) return 1;
   } else {
     std::cout << encoded;
     std::cout.flush();

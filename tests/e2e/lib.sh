@@ -31,3 +31,47 @@ e2e_start() {
 }
 
 e2e_shot() { import -window root "$1"; }
+
+# The loopback port of the tests that need a site. The program has it compiled in, so it is
+# fixed for a build folder, and taken from the folder's name, so that the builds of several
+# work trees on one machine do not meet on one port (TAVIK_E2E_PORT sets it). Waits up to
+# a minute for the port to be free: another test may still be ending there.
+e2e_site_port() {
+  local port=${TAVIK_E2E_PORT:-$((18700 + $(printf '%s' "$e2e_build" | cksum | cut -d' ' -f1) % 800))}
+  python3 - "$port" <<'PY' >&2 || true
+import socket, sys, time
+for _ in range(120):
+    try:
+        with socket.socket() as s:  # a listener takes it; connections ending there do not
+            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            s.bind(("127.0.0.1", int(sys.argv[1])))
+        break
+    except OSError:
+        time.sleep(0.5)
+else:
+    print(f"port {sys.argv[1]} is still taken", file=sys.stderr)
+PY
+  echo "$port"
+}
+
+# A program built against a loopback site at http://127.0.0.1:PORT/ with a two-second
+# background timer, so its first update check comes at once instead of after ten minutes.
+# The home address is compiled in, so this is a second build beside the one under test; the
+# tests that use it share it. Sets e2e_site_exe.
+e2e_site_program() {
+  local port=$1 site_build="$e2e_build/e2e-update-$1" toolchain
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$e2e_build/CMakeCache.txt")
+  if [ ! -f "$site_build/CMakeCache.txt" ]; then
+    cmake -S "$e2e_src" -B "$site_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL="http://127.0.0.1:$1/" \
+      -DTAVIK_BACKGROUND_TIMER_MS=2000 >/dev/null
+  fi
+  cmake --build "$site_build" --target Tavik >/dev/null
+  e2e_site_exe="$site_build/Tavik.exe"
+}
+
+# wait_for SECONDS COMMAND...: true once COMMAND succeeds
+e2e_wait_for() {
+  local until=$((SECONDS + $1)); shift
+  until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A task due in the next minute, written into Tavik.cfg: the real popup slides in and the alert
 # sound is heard on a private sound server while it rings, and is gone after "关闭".
-# Set TAVIK_SHOT_DIR to keep screenshots of the main window and the popup there.
+# Set TAVIK_SHOT_DIR to keep screenshots of the main window and the popup there (the README's
+# pictures come from scripts/screenshots.sh).
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 
 for tool in pulseaudio pactl parec sox faketime; do
@@ -27,7 +28,7 @@ fi
 pactl set-default-sink tavik_e2e
 
 # One task at 08:30, no repeat; the clock starts at 08:29:50.
-record=$(printf '08:30;不循环;喝水 e2e' | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'a-zA-Z' 'A-Za-z')
+record=$(printf '08:30;不循环;喝水' | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'a-zA-Z' 'A-Za-z')
 printf '[Data]\r\nData=%s,\r\n' "$record" >"$e2e_dir/Tavik.cfg"
 (cd "$e2e_dir" && exec faketime -f "@2026-12-09 08:29:50" "$WINE" Tavik.exe >/dev/null 2>&1) &
 e2e_pid=$!

@@ -5,26 +5,20 @@
 # The program lives in a folder whose name holds "%", "&" and blanks: the script must swap the
 # files and delete itself there too.
 # The home address is compiled in, so this builds a second program for a fixed loopback port
-# (TAVIK_E2E_PORT, default 18763) beside the one under test, with a two-second background timer
-# so the first check comes at once instead of after ten minutes.
+# (e2e_site_port) beside the one under test, with a two-second background timer so the first
+# check comes at once instead of after ten minutes.
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 
-port=${TAVIK_E2E_PORT:-18763}
-site_build="$e2e_build/e2e-update"
-toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$e2e_build/CMakeCache.txt")
-if [ ! -f "$site_build/CMakeCache.txt" ]; then
-  cmake -S "$e2e_src" -B "$site_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL="http://127.0.0.1:$port/" -DTAVIK_BACKGROUND_TIMER_MS=2000 >/dev/null
-fi
-cmake --build "$site_build" --target Tavik >/dev/null
+port=$(e2e_site_port)
+e2e_site_program "$port"
 app="$e2e_dir/Tavik 100% & co"
 mkdir -p "$app"
-cp "$site_build/Tavik.exe" "$app/Tavik.exe"
+cp "$e2e_site_exe" "$app/Tavik.exe"
 
 # The release: the same program with a tail of its own, so the two files differ.
 site="$e2e_dir/site"
 mkdir -p "$site"
-{ cat "$site_build/Tavik.exe"; printf 'release 0.5.2'; } > "$site/Tavik.exe"
+{ cat "$e2e_site_exe"; printf 'release 0.5.2'; } > "$site/Tavik.exe"
 release_crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$site/Tavik.exe")
 base="http://127.0.0.1:$port"
 doc="Home=$base/;Statistic=$base/stat;MinVer=0.5;StableVer=0.5.2;StableUrl=$base/files/Tavik.exe;StableHash=$release_crc;StableTips=e2e/notes;"

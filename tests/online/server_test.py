@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Checks the loopback test server and, given --publisher, the publisher's documents:
-written by the tool, served over HTTP and decoded here with Python's own Base64 and GBK."""
+written by the tool, served over HTTP and decoded here with Python's own Base64 and GBK,
+and its server rules, served by a real nginx and a real Apache on loopback.
+With --runner (wine's launcher) the publisher is a Windows program run through it."""
 
 import argparse
 import base64
 import http.client
 import json
 import os
+import shutil
 import socket
 import subprocess
 import sys
@@ -19,6 +22,17 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PUBLISHER = None
+RUNNER = None
+
+
+class P(str):
+    """A file path given to the publisher: a Windows publisher is handed wine's name for it."""
+
+
+def publisher_argument(arg):
+    if RUNNER and isinstance(arg, P):
+        return "Z:" + os.path.abspath(arg).replace("/", "\\")
+    return arg
 
 
 class Running:
@@ -151,16 +165,16 @@ class PublisherTest(unittest.TestCase):
         self.server.write("Tavik 0.5.2.exe", self.release)
 
     def publish(self, *args):
-        return subprocess.run([PUBLISHER, *args], capture_output=True)
+        return publish(*args)
 
     def test_document_round_trip_over_http(self):
         out = os.path.join(self.server.root, "update.txt")
         url = f"{self.server.base}/files/Tavik%200.5.2.exe"
         result = self.publish(
-            "--release", os.path.join(self.server.root, "Tavik 0.5.2.exe"),
+            "--release", P(os.path.join(self.server.root, "Tavik 0.5.2.exe")),
             "--version", "0.5.2", "--min-version", "0.5", "--url", url,
             "--home", "https://tavik.example/", "--statistic", f"{self.server.base}/stat.php",
-            "--notes", "修复了提醒\n新的图标", "--output", out)
+            "--notes", "修复了提醒\n新的图标", "--output", P(out))
         self.assertEqual(result.returncode, 0, result.stderr)
         status, encoded = self.server.get("/?type=update")
         self.assertEqual(status, 200)
@@ -175,7 +189,7 @@ class PublisherTest(unittest.TestCase):
         self.assertEqual("%08X" % zlib.crc32(downloaded), doc["StableHash"])
 
     def test_refuses_what_the_program_would_misread(self):
-        release = os.path.join(self.server.root, "Tavik 0.5.2.exe")
+        release = P(os.path.join(self.server.root, "Tavik 0.5.2.exe"))
         self.server.write("empty.exe", b"")
         bad = [
             ["--version", "0.5;2", "--min-version", "0.5", "--url", "https://h/T.exe"],
@@ -187,32 +201,217 @@ class PublisherTest(unittest.TestCase):
             ["--version", "0.5.2", "--min-version", "0.5", "--url", "https://h/T.exe",
              "--notes", "x" * 60000],
             ["--version", "0.5.2", "--min-version", "0.5", "--url", "https://h/T.exe",
-             "--notes", b"\xff"],  # not UTF-8
+             "--notes-file", P(os.path.join(self.server.root, "notes.txt"))],  # not UTF-8
         ]
+        self.server.write("notes.txt", "提醒".encode("gbk"))
+        if not RUNNER:  # a Windows command line is UTF-16: it cannot carry such bytes
+            bad.append(["--version", "0.5.2", "--min-version", "0.5", "--url", "https://h/T.exe",
+                        "--notes", b"\xff"])
         for args in bad:
             out = os.path.join(self.server.root, "refused.txt")
-            result = self.publish("--release", release, *args, "--output", out)
+            result = self.publish("--release", release, *args, "--output", P(out))
             self.assertNotEqual(result.returncode, 0, args)
             self.assertFalse(os.path.exists(out), args)
-        result = self.publish("--release", os.path.join(self.server.root, "empty.exe"),
+        result = self.publish("--release", P(os.path.join(self.server.root, "empty.exe")),
                               "--version", "0.5.2", "--min-version", "0.5",
                               "--url", "https://h/T.exe")
         self.assertNotEqual(result.returncode, 0)
 
     def test_warns_about_addresses_the_program_will_not_install(self):
-        release = os.path.join(self.server.root, "Tavik 0.5.2.exe")
+        release = P(os.path.join(self.server.root, "Tavik 0.5.2.exe"))
         for url, warned in (("http://tavik.example/T.exe", True),
                             ("https://tavik.example/download", True),
                             ("https://tavik.example/T.exe", False)):
             result = self.publish("--release", release, "--version", "0.5.2",
-                                  "--min-version", "0.5", "--url", url)
+                                  "--min-version", "0.5", "--url", url,
+                                  "--output", P(os.path.join(self.server.root, "update.txt")))
             self.assertEqual(result.returncode, 0)
-            self.assertEqual(b"warning" in result.stderr, warned, url)
+            self.assertEqual(b"warning" in result.stderr + result.stdout, warned, url)
+
+
+def publish(*args):
+    command = [RUNNER, PUBLISHER] if RUNNER else [PUBLISHER]
+    return subprocess.run([*command, *map(publisher_argument, args)], capture_output=True,
+                          stdin=subprocess.DEVNULL)
+
+
+class StaticHost:
+    """static_host.py serving a copy of a folder: nginx with the rules, Apache, or plain."""
+
+    def __init__(self, kind, root, rules=None):
+        extra = ["--rules", rules] if rules else []
+        self.proc = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "static_host.py"), "--kind", kind,
+             "--root", root, "--lifetime", "60", *extra],
+            stdout=subprocess.PIPE, text=True)
+        line = self.proc.stdout.readline()
+        if not line:
+            self.close()
+            raise RuntimeError(f"{kind} did not start")
+        self.base = f"http://127.0.0.1:{int(line)}"
+
+    def get(self, path):
+        """(status, content type, body) of a GET, following no redirect."""
+        try:
+            with urllib.request.urlopen(self.base + path, timeout=5) as response:
+                return response.status, response.headers.get_content_type(), response.read()
+        except urllib.error.HTTPError as e:
+            return e.code, e.headers.get_content_type(), e.read()
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+        self.proc.wait(timeout=15)
+        self.proc.stdout.close()
+
+
+@unittest.skipUnless("--publisher" in sys.argv, "no --publisher given")
+class ServerRulesTest(unittest.TestCase):
+    """The rules written beside the document, as a real nginx and a real Apache read them."""
+
+    HOME_PAGE = "<html><body>Tavik 的主页</body></html>".encode("utf-8")
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="tavik-rules-")
+        self.addCleanup(shutil.rmtree, self.root, True)
+        self.release = os.path.join(self.root, "release.exe")
+        with open(self.release, "wb") as f:
+            f.write(b"MZ" + bytes(range(256)) * 8)
+
+    def site(self, folder, home, document="update.txt"):
+        """The home folder as the owner uploads it: a home page, the document, the rules."""
+        path = os.path.join(self.root, "site", *filter(None, folder.split("/")))
+        os.makedirs(path, exist_ok=True)
+        with open(os.path.join(path, "index.html"), "wb") as f:
+            f.write(self.HOME_PAGE)
+        result = publish("--release", P(self.release), "--version", "0.5.2", "--min-version", "0.5",
+                         "--home", home, "--url", home + "Tavik.exe",
+                         "--output", P(os.path.join(path, document)))
+        self.assertEqual(result.returncode, 0, result.stderr + result.stdout)
+        with open(os.path.join(path, document), "rb") as f:
+            return path, f.read()
+
+    def hosts(self, folder):
+        kinds = [kind for kind, binary in (("nginx", "nginx"), ("apache", "apache2"))
+                 if shutil.which(binary) or os.path.exists(f"/usr/sbin/{binary}")]
+        if not kinds:
+            self.skipTest("neither nginx nor apache2 is installed")
+        for kind in kinds:
+            host = StaticHost(kind, os.path.join(self.root, "site"),
+                              os.path.join(folder, "tavik-nginx.conf"))
+            self.addCleanup(host.close)
+            yield kind, host
+
+    def test_the_home_address_answers_the_check_and_stays_the_home_page(self):
+        for folder in ("/", "/tavik/", "/a.b/"):
+            with self.subTest(folder=folder):
+                shutil.rmtree(os.path.join(self.root, "site"), ignore_errors=True)
+                path, document = self.site(folder, "https://tavik.example" + folder)
+                os.makedirs(os.path.join(self.root, "site", "other"), exist_ok=True)
+                with open(os.path.join(self.root, "site", "other", "index.html"), "wb") as f:
+                    f.write(b"other")
+                os.makedirs(os.path.join(self.root, "site", "aXb"), exist_ok=True)
+                with open(os.path.join(self.root, "site", "aXb", "index.html"), "wb") as f:
+                    f.write(b"aXb")
+                home_page = (200, "text/html", self.HOME_PAGE)
+                cases = [
+                    (folder + "?type=update", (200, "text/plain", document)),
+                    (folder + "?lang=zh&type=update", (200, "text/plain", document)),
+                    (folder, home_page),
+                    (folder + "?type=updates", home_page),
+                    (folder + "?type=", home_page),
+                    (folder + "?xtype=update", home_page),
+                    (folder + "update.txt", (200, "text/plain", document)),
+                    ("/other/?type=update", (200, "text/html", b"other")),
+                    ("/aXb/?type=update", (200, "text/html", b"aXb")),  # "." is no wildcard
+                ]
+                for kind, host in self.hosts(path):
+                    for request, want in cases:
+                        self.assertEqual(host.get(request), want, (kind, request))
+
+    def test_a_host_without_rules_answers_from_a_folder_whose_index_is_the_document(self):
+        path = os.path.join(self.root, "site", "update")
+        os.makedirs(path)
+        result = publish("--release", P(self.release), "--version", "0.5.2", "--min-version", "0.5",
+                         "--url", "https://tavik.example/Tavik.exe",
+                         "--output", P(os.path.join(path, "index.html")))
+        self.assertEqual(result.returncode, 0, result.stderr + result.stdout)
+        host = StaticHost("plain", os.path.join(self.root, "site"))
+        self.addCleanup(host.close)
+        status, _, body = host.get("/update/?type=update")
+        self.assertEqual(status, 200)
+        self.assertEqual(entries(decode_document(body.decode("ascii")))["StableVer"], "0.5.2")
+
+    def test_htaccess_keeps_the_owners_lines_and_holds_one_block(self):
+        path = os.path.join(self.root, "site")
+        os.makedirs(path)
+        htaccess = os.path.join(path, ".htaccess")
+        owner = b"# the owner's own\r\nOptions -Indexes\r\nErrorDocument 404 /404.html"
+        with open(htaccess, "wb") as f:
+            f.write(owner)
+        self.site("/", "https://tavik.example/")
+        with open(htaccess, "rb") as f:
+            first = f.read()
+        self.site("/", "https://tavik.example/")  # published again: the block replaced in place
+        with open(htaccess, "rb") as f:
+            again = f.read()
+        self.assertEqual(first, again)
+        self.assertTrue(first.startswith(owner + b"\n"), first)
+        self.assertEqual(first.count(b"# BEGIN Tavik update document"), 1)
+        self.assertTrue(first.endswith(b"# END Tavik update document\n"), first)
+
+        # The owner's lines after the block stay after it, however the block is re-written.
+        with open(htaccess, "ab") as f:
+            f.write(b"Header set X-Owner 1\n")
+        self.site("/", "https://tavik.example/")
+        with open(htaccess, "rb") as f:
+            self.assertEqual(f.read(), first + b"Header set X-Owner 1\n")
+
+    def test_what_the_rules_cannot_carry_writes_no_rules(self):
+        path = os.path.join(self.root, "site")
+        os.makedirs(path)
+        broken = b"# BEGIN Tavik update document\nRewriteEngine On\n"  # a block never ended
+        cases = [  # (home, document name, .htaccess before, exit code, rules written)
+            ("https://tavik.example/", "update.txt", broken, 1, False),
+            ("https://tavik.example/a b/", "update.txt", None, 0, False),
+            ("https://tavik.example/a\"b/", "update.txt", None, 0, False),
+            ("https://tavik.example/../", "update.txt", None, 0, False),
+            ("https://tavik.example", "update.txt", None, 0, False),
+            ("ftp://tavik.example/", "update.txt", None, 0, False),
+            (None, "update.txt", None, 0, False),
+            ("https://tavik.example/", "update 1.txt", None, 0, False),
+            ("https://tavik.example/", "更新.txt", None, 0, False),
+            ("https://tavik.example/", "update.txt", None, 0, True),
+        ]
+        for home, name, before, code, written in cases:
+            with self.subTest(home=home, name=name):
+                for f in os.listdir(path):
+                    os.remove(os.path.join(path, f))
+                htaccess = os.path.join(path, ".htaccess")
+                if before is not None:
+                    with open(htaccess, "wb") as f:
+                        f.write(before)
+                args = ["--release", P(self.release), "--version", "0.5.2", "--min-version", "0.5",
+                        "--url", "https://tavik.example/Tavik.exe",
+                        "--output", P(os.path.join(path, name))]
+                if home is not None:
+                    args += ["--home", home]
+                result = publish(*args)
+                self.assertEqual(result.returncode, code, result.stderr + result.stdout)
+                self.assertTrue(os.path.exists(os.path.join(path, name)))
+                self.assertEqual(os.path.exists(os.path.join(path, "tavik-nginx.conf")), written)
+                if before is not None:
+                    with open(htaccess, "rb") as f:
+                        self.assertEqual(f.read(), before)
+                else:
+                    self.assertEqual(os.path.exists(htaccess), written)
 
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--publisher")
+    parser.add_argument("--runner")
     known, rest = parser.parse_known_args()
     PUBLISHER = known.publisher
+    RUNNER = known.runner
     unittest.main(argv=[sys.argv[0], *rest])
