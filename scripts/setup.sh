@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
   pulseaudio pulseaudio-utils sox python3
+  libssl-dev
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "online/update_doc.h"
 #include "online/update_script.h"
 #include "online/version.h"
+#include "tools/release_keys.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr char kUsage[] =
     "                     [--notes TEXT | --notes-file FILE]\n"
     "                     [--url URL] [--home URL] [--statistic URL]\n"
     "                     [--feedback URL] [--donate URL] [--output FILE]\n"
+    "                     [--sign-key FILE]\n"
+    "       tavik-publish keygen --private FILE --public FILE\n"
     "\n"
     "  --release      the new program file; its CRC-32 goes into the document\n"
     "  --version      its version; every other version is offered this release\n"
@@ -32,6 +35,9 @@ constexpr char kUsage[] =
     "  --home         the site's home address, ending in \"/\"\n"
     "  --statistic    page visited after every check with \"?ver=\" and the version\n"
     "  --output       file to write (default: standard output); no line break is added\n"
+    "  --sign-key     the private key file (from keygen): signs the release for its version;\n"
+    "                 a program built with the public key installs only signed releases\n"
+    "  keygen         writes a new key pair; never overwrites a file\n"
     "\n"
     "Texts are UTF-8 and may not hold \";\" or any key of the document (\"Home=\", ...).\n";
 
@@ -95,7 +101,8 @@ int main(int argc, char** argv) {
   static const char* const kOptions[] = {"--release", "--version",  "--min-version",
                                          "--notes",   "--notes-file", "--url",
                                          "--home",    "--statistic", "--feedback",
-                                         "--donate",  "--output"};
+                                         "--donate",  "--output",   "--sign-key"};
+  if (argc > 1 && std::string(argv[1]) == "keygen") return tavik::publish::RunKeygen(argc - 1, argv + 1);
   std::map<std::string, std::string> args;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
@@ -184,6 +191,10 @@ int main(int argc, char** argv) {
   }
 
   std::string why;
+  if (args.count("--sign-key") &&
+      !tavik::publish::SignReleaseWithKeyFile(args["--sign-key"], doc.stableVer, *release, &doc.stableSig, &why)) {
+    return Fail(why);
+  }
   const std::u16string plain = tavik::BuildUpdateDocument(doc, &why);
   if (plain.empty()) return Fail(why);
   const std::string encoded = tavik::ToAnsi(tavik::Base64(1, plain));
@@ -202,6 +213,6 @@ int main(int argc, char** argv) {
     if (!std::cout) return Fail("cannot write the document");
   }
   std::cerr << "tavik-publish: release " << args["--version"] << ", CRC-32 "
-            << tavik::ToAnsi(doc.stableHash) << ", " << encoded.size() << " characters\n";
+            << tavik::ToAnsi(doc.stableHash) << (doc.stableSig.empty() ? ", " : ", signed, ") << encoded.size() << " characters\n";
   return 0;
 }
