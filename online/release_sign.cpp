@@ -2,30 +2,45 @@
 
 #include <cstring>
 
-#include "core/codec.h"
-
 namespace tavik {
 namespace {
 
-// SubjectPublicKeyInfo of id-ecPublicKey on prime256v1, up to the uncompressed point's 0x04.
-constexpr unsigned char kP256KeyInfo[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48,
-                                          0xCE, 0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A, 0x86, 0x48,
-                                          0xCE, 0x3D, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
-
-constexpr char kPemBegin[] = "-----BEGIN PUBLIC KEY-----";
-constexpr char kPemEnd[] = "-----END PUBLIC KEY-----";
-
-char SwapCase(char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
-  if (c >= 'A' && c <= 'Z') return static_cast<char>(c + 32);
-  return c;
+// One digit of Base64; the document's variant has the letters' case swapped.
+int Digit(char c, bool variant) {
+  if (variant && c >= 'a' && c <= 'z') return c - 'a';
+  if (variant && c >= 'A' && c <= 'Z') return c - 'A' + 26;
+  if (!variant && c >= 'A' && c <= 'Z') return c - 'A';
+  if (!variant && c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
 }
 
-// The codec's decoder is forgiving (it reads any stray character as a digit); a text counts
-// here only when encoding its bytes again gives the very same text.
-bool DecodeExactly(std::string_view variantText, std::string* bytes) {
-  *bytes = DecodeBytes(variantText);
-  return !variantText.empty() && EncodeBytes(*bytes) == variantText;
+// Exactly size bytes as padded Base64 and nothing else: the codec's own decoder forgives
+// stray characters, which a signature or a key may not hold. A last digit with bits beyond
+// the data is refused too, so each byte string has one text only.
+bool DecodeExactly(std::string_view text, bool variant, unsigned char* out, std::size_t size) {
+  if (text.size() != (size + 2) / 3 * 4) return false;
+  const std::size_t digits = text.size() - (3 - size % 3) % 3;
+  unsigned bits = 0;
+  int count = 0;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i >= digits) {
+      if (text[i] != '=') return false;
+      continue;
+    }
+    const int d = Digit(text[i], variant);
+    if (d < 0) return false;
+    bits = (bits << 6 | static_cast<unsigned>(d)) & 0xFFFFu;
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out[n++] = static_cast<unsigned char>(bits >> count);
+    }
+  }
+  return n == size && (bits & ((1u << count) - 1)) == 0;
 }
 
 }  // namespace
@@ -41,50 +56,31 @@ std::string ReleaseSignedPrefix(std::u16string_view version) {
   return prefix;
 }
 
-std::u16string ReleaseSignatureText(const ReleaseSignature& signature) {
-  const std::string text =
-      EncodeBytes(std::string_view(reinterpret_cast<const char*>(signature.data()), signature.size()));
-  return std::u16string(text.begin(), text.end());
-}
-
 bool ParseReleaseSignature(std::u16string_view text, ReleaseSignature* signature) {
-  std::string ascii;
-  for (const char16_t c : text) {
-    if (c >= 0x80) return false;
-    ascii += static_cast<char>(c);
+  char ascii[(sizeof(ReleaseSignature) + 2) / 3 * 4];
+  if (text.size() != sizeof ascii) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] >= 0x80) return false;
+    ascii[i] = static_cast<char>(text[i]);
   }
-  std::string bytes;
-  if (!DecodeExactly(ascii, &bytes) || bytes.size() != signature->size()) return false;
-  std::memcpy(signature->data(), bytes.data(), bytes.size());
-  return true;
+  return DecodeExactly(std::string_view(ascii, sizeof ascii), true, signature->data(), signature->size());
 }
 
 bool ParsePublicKeyFile(std::string_view text, UpdateKey* key) {
-  const std::size_t begin = text.find(kPemBegin);
+  const std::size_t begin = text.find(kPublicKeyBegin);
   if (begin == std::string_view::npos) return false;
-  std::string_view rest = text.substr(begin + sizeof kPemBegin - 1);
-  const std::size_t end = rest.find(kPemEnd);
+  std::string_view rest = text.substr(begin + sizeof kPublicKeyBegin - 1);
+  const std::size_t end = rest.find(kPublicKeyEnd);
   if (end == std::string_view::npos) return false;
-  std::string body;  // standard Base64, turned into the codec's variant
+  std::string body;  // standard Base64
   for (const char c : rest.substr(0, end)) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    body += SwapCase(c);
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') body += c;
   }
-  std::string der;
-  if (!DecodeExactly(body, &der) || der.size() != sizeof kP256KeyInfo + key->size()) return false;
-  if (std::memcmp(der.data(), kP256KeyInfo, sizeof kP256KeyInfo) != 0) return false;
-  std::memcpy(key->data(), der.data() + sizeof kP256KeyInfo, key->size());
+  unsigned char der[sizeof kP256KeyInfo + sizeof(UpdateKey)];
+  if (!DecodeExactly(body, false, der, sizeof der)) return false;
+  if (std::memcmp(der, kP256KeyInfo, sizeof kP256KeyInfo) != 0) return false;
+  std::memcpy(key->data(), der + sizeof kP256KeyInfo, key->size());
   return true;
-}
-
-std::string PublicKeyFileText(const UpdateKey& key) {
-  std::string der(reinterpret_cast<const char*>(kP256KeyInfo), sizeof kP256KeyInfo);
-  der.append(reinterpret_cast<const char*>(key.data()), key.size());
-  std::string body = EncodeBytes(der);
-  for (char& c : body) c = SwapCase(c);  // back to standard Base64
-  std::string text = std::string(kPemBegin) + "\n";
-  for (std::size_t at = 0; at < body.size(); at += 64) text += body.substr(at, 64) + "\n";
-  return text + kPemEnd + "\n";
 }
 
 }  // namespace tavik

@@ -32,11 +32,20 @@ std::u16string ReleaseSignatureText(const ReleaseSignature& signature);
 // character outside the alphabet, standard-case Base64 that happens to decode) is refused.
 bool ParseReleaseSignature(std::u16string_view text, ReleaseSignature* signature);
 
+// SubjectPublicKeyInfo of id-ecPublicKey on prime256v1, up to the uncompressed point's 0x04;
+// the point's 64 bytes follow.
+inline constexpr unsigned char kP256KeyInfo[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48,
+                                                 0xCE, 0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A, 0x86, 0x48,
+                                                 0xCE, 0x3D, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
+inline constexpr char kPublicKeyBegin[] = "-----BEGIN PUBLIC KEY-----";
+inline constexpr char kPublicKeyEnd[] = "-----END PUBLIC KEY-----";
+
 // The public key file tavik-publish keygen writes: a PEM "PUBLIC KEY" (SubjectPublicKeyInfo)
 // of an uncompressed P-256 point, the form OpenSSL and other tools read too. Lines outside
 // the PEM block are ignored; any other key kind or curve is refused.
 bool ParsePublicKeyFile(std::string_view text, UpdateKey* key);
-// That file's text for a key: the PEM block in lines of 64 characters.
+// That file's text for a key: the PEM block in lines of 64 characters. This and
+// ReleaseSignatureText are the publisher's (release_sign_write.cpp); the program only reads.
 std::string PublicKeyFileText(const UpdateKey& key);
 
 }  // namespace tavik
