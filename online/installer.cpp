@@ -23,6 +23,8 @@ struct Installer::Job {
   WebRequest request;
   std::wstring folder, programStem, tmpPath;
   std::u16string hash;
+  std::u16string version, signature;
+  std::optional<UpdateKey> key;
   std::atomic<bool> cancel{false};
   std::atomic<bool> ok{false};  // set by the thread before it posts kDownloadedMessage
 };
@@ -85,6 +87,9 @@ void Installer::OnClick(UpdateInfo info) {
   job->programStem = Wide(ProgramStem(U16(path)));
   job->tmpPath = InFolder(job->folder, kDownloadName);
   job->hash = info.Hash;
+  job->version = info.Version;
+  job->signature = info.Signature;
+  job->key = updateKey;
   for (const char16_t* name : {kOldProgramName, kDownloadName, kScriptName}) RemoveIfThere(InFolder(job->folder, name));
   if (MessageBar* bar = host_.Bar()) {
     bar->Clear();
@@ -125,7 +130,8 @@ void Installer::OnDownloaded() {
   const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(job->tmpPath), ec);
   const std::u16string crc = job->ok && !ec ? FileCrc32(std::filesystem::path(job->tmpPath)) : u"";
   bool started = false;
-  if (GoodDownload(job->ok, ec ? 0 : size, crc, job->hash)) {
+  if (GoodDownload(job->ok, ec ? 0 : size, crc, job->hash) &&
+      (!job->key || VerifyReleaseFile(*job->key, job->version, job->signature, job->tmpPath))) {
     const std::u16string script = UpdateScript(U16(job->programStem));
     const std::wstring scriptPath = InFolder(job->folder, kScriptName);
     if (!script.empty()) {
