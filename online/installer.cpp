@@ -25,6 +25,8 @@ struct Installer::Job {
   std::wstring folder, programStem, tmpPath;
   HWND notify = nullptr;  // the installer's window, told when the download ends
   std::u16string hash;
+  std::u16string version, signature;
+  std::optional<UpdateKey> key;
   std::atomic<bool> cancel{false};
   std::atomic<bool> ok{false};  // set by the thread before it posts kDownloadedMessage
 };
@@ -110,6 +112,9 @@ void Installer::OnClick(UpdateInfo info) {
   job->programStem = Wide(ProgramStem(U16(path)));
   job->tmpPath = InFolder(job->folder, kDownloadName);
   job->hash = info.Hash;
+  job->version = info.Version;
+  job->signature = info.Signature;
+  job->key = updateKey;
   for (const char16_t* name : {kOldProgramName, kDownloadName, kScriptName}) RemoveIfThere(InFolder(job->folder, name));
   if (MessageBar* bar = host_.Bar()) {
     bar->Clear();
@@ -147,7 +152,8 @@ void Installer::OnDownloaded() {
   if (!job) return;
   const std::u16string crc = job->ok ? FileCrc32(job->tmpPath) : u"";
   bool started = false;
-  if (GoodDownload(job->ok, FileSize(job->tmpPath), crc, job->hash)) {
+  if (GoodDownload(job->ok, FileSize(job->tmpPath), crc, job->hash) &&
+      (!job->key || VerifyReleaseFile(*job->key, job->version, job->signature, job->tmpPath))) {
     const std::u16string script = UpdateScript(U16(job->programStem));
     const std::wstring scriptPath = InFolder(job->folder, kScriptName);
     if (!script.empty()) {

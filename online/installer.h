@@ -1,14 +1,17 @@
 // The click on the message bar: the release notes, the download of the new program beside
-// this one, its CRC-32 check, and the update script that swaps the program files.
+// this one, its CRC-32 check (and, in a program built with a key, its signature), and the
+// update script that swaps the program files.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/services.h"
+#include "online/release_verify.h"
 #include "online/update_doc.h"
 
 namespace tavik {
@@ -42,6 +45,9 @@ class Installer {
   DWORD timeLimitMs = kDownloadTimeLimitMs;
   DWORD stepTimeoutMs = kDownloadStepTimeoutMs;
   std::uint64_t maxBytes = kMaxReleaseBytes;
+  // With a key, a download is good only when it also carries that key's signature for its
+  // version; without one, the CRC-32 alone decides.
+  std::optional<UpdateKey> updateKey = BuiltInUpdateKey();
 
   struct Job;  // a download under way, shared with its thread
 

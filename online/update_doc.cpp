@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/codec.h"
+#include "online/release_sign.h"
 #include "online/version.h"
 
 namespace tavik {
@@ -62,6 +63,7 @@ UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_vi
   const std::u16string stableVer = Value(doc, u"StableVer=");
   std::u16string stableUrl = Value(doc, u"StableUrl=");
   const std::u16string stableHash = Value(doc, u"StableHash=");
+  const std::u16string stableSig = Value(doc, kStableSigKey);
   const std::u16string notes = ReplaceAll(Value(doc, u"StableTips="), u"/", kCrLf);
   if (stableUrl.empty()) stableUrl = info.Home;
 
@@ -79,6 +81,8 @@ UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_vi
     out.announce = true;
     info.DownUrl = stableUrl;
     info.Hash = stableHash;
+    info.Version = stableVer;
+    info.Signature = stableSig;
     info.Tips = u"发现新版本：" + stableVer + kCrLf + notes;
     out.barText = u"发现新版本 " + stableVer;
   }
@@ -106,15 +110,17 @@ std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why) 
   notes = ReplaceAll(notes, u"\n", u"/");
   notes = ReplaceAll(notes, u"\r", u"/");
 
+  const std::u16string* const signature = doc.stableSig.empty() ? nullptr : &doc.stableSig;
   const std::initializer_list<std::pair<const char16_t*, const std::u16string*>> entries = {
       {u"Home=", &doc.home},           {u"Statistic=", &doc.statistic},
       {u"Feedback=", &doc.feedback},   {u"Donate=", &doc.donate},
       {u"MinVer=", &doc.minVer},       {u"StableVer=", &doc.stableVer},
       {u"StableUrl=", &doc.stableUrl}, {u"StableHash=", &doc.stableHash},
-      {u"StableTips=", &notes},
+      {kStableSigKey, signature},      {u"StableTips=", &notes},
   };
   std::u16string text;
   for (const auto& [key, value] : entries) {
+    if (!value) continue;
     text += key;
     text += *value;
     text += kSeparator;
@@ -123,7 +129,7 @@ std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why) 
   // own or of a later entry, or a CR LF pair would come back different.
   const std::u16string readBack = ReplaceAll(text, kCrLf, u"");
   for (const auto& [key, value] : entries) {
-    if (Value(readBack, key) != *value) {
+    if (value && Value(readBack, key) != *value) {
       if (why) {
         *why = "the value of ";
         for (const char16_t* k = key; *k; ++k) why->push_back(static_cast<char>(*k));

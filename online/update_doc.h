@@ -26,10 +26,13 @@ struct UpdateInfo {
   std::u16string DownUrl;  // release address read by the installer
   std::u16string Hash;     // its CRC-32, 8 upper-case hex digits
   std::u16string Tips;     // shown when the bar is clicked
+  std::u16string Version;    // the release's version, which its signature covers
+  std::u16string Signature;  // StableSig; checked only by a program built with a key
 
   bool operator==(const UpdateInfo& o) const {
     return Home == o.Home && Statistic == o.Statistic && Feedback == o.Feedback &&
-           Donate == o.Donate && DownUrl == o.DownUrl && Hash == o.Hash && Tips == o.Tips;
+           Donate == o.Donate && DownUrl == o.DownUrl && Hash == o.Hash && Tips == o.Tips &&
+           Version == o.Version && Signature == o.Signature;
   }
 };
 
@@ -53,7 +56,8 @@ std::u16string UpdateRequestUrl(std::u16string_view homeUrl);
 std::u16string DecodeUpdateDocument(std::u16string_view responseText);
 
 // Evaluates one response (the body as received, still encoded; "" after a time-out).
-// previous supplies DownUrl, Hash and Tips, which only a new announcement replaces.
+// previous supplies DownUrl, Hash, Tips, Version and Signature, which only a new
+// announcement replaces.
 // An empty or missing release version announces nothing, and a response longer than
 // kMaxUpdateDocument counts as "".
 UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_view homeUrl,
@@ -70,6 +74,7 @@ struct UpdateDocument {
   std::u16string home, statistic, feedback, donate;
   std::u16string minVer, stableVer, stableUrl, stableHash;
   std::u16string stableTips;  // release notes; line breaks (CR LF, LF or CR) become "/"
+  std::u16string stableSig;   // written only when given, so an unsigned document is as before
 };
 
 // The plain document text, one "Key=value;" entry after another. Returns "" and sets *why

@@ -11,6 +11,7 @@ packages=(
   # The publishing tests serve a site through private, loopback-only nginx and Apache servers
   # of their own; where Debian starts services, installing nginx also starts the system one.
   nginx apache2-bin
+  libssl-dev
 )
 
 missing=()

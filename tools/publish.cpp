@@ -16,6 +16,9 @@
 #include "online/version.h"
 #include "tools/server_rules.h"
 #include "tools/utf8_args.h"
+#ifdef TAVIK_PUBLISH_SIGNS
+#include "tools/release_keys.h"
+#endif
 
 namespace {
 
@@ -24,6 +27,8 @@ constexpr char kUsage[] =
     "                     [--notes TEXT | --notes-file FILE]\n"
     "                     [--url URL] [--home URL] [--statistic URL]\n"
     "                     [--feedback URL] [--donate URL] [--output FILE]\n"
+    "                     [--sign-key FILE]\n"
+    "       tavik-publish keygen --private FILE --public FILE\n"
     "\n"
     "  --release      the new program file; its CRC-32 goes into the document\n"
     "  --version      its version; every other version is offered this release\n"
@@ -37,6 +42,9 @@ constexpr char kUsage[] =
     "  --output       file to write (default: standard output); no line break is added;\n"
     "                 beside it go server rules that answer the home address + \"?type=update\"\n"
     "                 with it: .htaccess (Apache) and tavik-nginx.conf (nginx)\n"
+    "  --sign-key     the private key file (from keygen): signs the release for its version;\n"
+    "                 a program built with the public key installs only signed releases\n"
+    "  keygen         writes a new key pair; never overwrites a file\n"
     "\n"
     "Texts are UTF-8 and may not hold \";\" or any key of the document (\"Home=\", ...).\n";
 
@@ -89,6 +97,11 @@ std::optional<std::string> ReadFile(const std::string& path) {
   return bytes;
 }
 
+#ifndef TAVIK_PUBLISH_SIGNS
+constexpr char kNoSigning[] =
+    "this publisher was built without signing (it needs OpenSSL); sign with the native one (Linux or WSL)";
+#endif
+
 int Fail(const std::string& message) {
   std::cerr << "tavik-publish: " << message << "\n";
   return 1;
@@ -101,7 +114,12 @@ int main(int argc, char** argv) {
   static const char* const kOptions[] = {"--release", "--version",  "--min-version",
                                          "--notes",   "--notes-file", "--url",
                                          "--home",    "--statistic", "--feedback",
-                                         "--donate",  "--output"};
+                                         "--donate",  "--output",   "--sign-key"};
+#ifdef TAVIK_PUBLISH_SIGNS
+  if (argc > 1 && std::string(argv[1]) == "keygen") return tavik::publish::RunKeygen(argc - 1, argv + 1);
+#else
+  if (argc > 1 && std::string(argv[1]) == "keygen") return Fail(kNoSigning);
+#endif
   std::map<std::string, std::string> args;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
@@ -190,6 +208,14 @@ int main(int argc, char** argv) {
   }
 
   std::string why;
+#ifdef TAVIK_PUBLISH_SIGNS
+  if (args.count("--sign-key") &&
+      !tavik::publish::SignReleaseWithKeyFile(args["--sign-key"], doc.stableVer, *release, &doc.stableSig, &why)) {
+    return Fail(why);
+  }
+#else
+  if (args.count("--sign-key")) return Fail(kNoSigning);
+#endif
   const std::u16string plain = tavik::BuildUpdateDocument(doc, &why);
   if (plain.empty()) return Fail(why);
   const std::string encoded = tavik::ToAnsi(tavik::Base64(1, plain));
@@ -209,6 +235,6 @@ int main(int argc, char** argv) {
     if (!std::cout) return Fail("cannot write the document");
   }
   std::cerr << "tavik-publish: release " << args["--version"] << ", CRC-32 "
-            << tavik::ToAnsi(doc.stableHash) << ", " << encoded.size() << " characters\n";
+            << tavik::ToAnsi(doc.stableHash) << (doc.stableSig.empty() ? ", " : ", signed, ") << encoded.size() << " characters\n";
   return 0;
 }

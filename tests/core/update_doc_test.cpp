@@ -118,11 +118,12 @@ TEST(EvaluateUpdate, ReleaseAddressFallsBackToHome) {
 TEST(EvaluateUpdate, StoresTheAnnouncement) {
   const UpdateOutcome out = Evaluate(
       u"Home=http://h/;Statistic=http://h/s.php;Feedback=http://h/f;Donate=http://h/d;"
-      u"StableVer=0.5.2;StableUrl=https://h/Tavik.exe;StableHash=CBF43926;StableTips=a/b;");
+      u"StableVer=0.5.2;StableUrl=https://h/Tavik.exe;StableHash=CBF43926;StableSig=sig==;StableTips=a/b;");
   EXPECT_TRUE(out.announce);
   const UpdateInfo expected{u"http://h/",          u"http://h/s.php", u"http://h/f",
                             u"http://h/d",         u"https://h/Tavik.exe",
-                            u"CBF43926",           u"发现新版本：0.5.2\r\na\r\nb"};
+                            u"CBF43926",           u"发现新版本：0.5.2\r\na\r\nb",
+                            u"0.5.2",              u"sig=="};
   EXPECT_EQ(out.info, expected);
   EXPECT_EQ(out.statisticUrl, u"http://h/s.php?ver=0.5.1");
 }
@@ -148,13 +149,15 @@ TEST(EvaluateUpdate, ReleaseNotes) {
 
 TEST(EvaluateUpdate, NoAnnouncementKeepsTheEarlierOne) {
   const UpdateInfo earlier{u"old home", u"old stat", u"old fb", u"old donate",
-                           u"https://h/T.exe", u"CBF43926", u"earlier tips"};
+                           u"https://h/T.exe", u"CBF43926", u"earlier tips", u"0.6", u"earlier sig"};
   const std::u16string documents[] = {u"StableVer=0.5.1;Home=http://new/;", u"", u"MinVer=1;"};
   for (const auto& doc : documents) {
     const UpdateOutcome out = Evaluate(doc, earlier);
     EXPECT_EQ(out.info.DownUrl, earlier.DownUrl);
     EXPECT_EQ(out.info.Hash, earlier.Hash);
     EXPECT_EQ(out.info.Tips, earlier.Tips);
+    EXPECT_EQ(out.info.Version, earlier.Version);  // the signature stays with its release
+    EXPECT_EQ(out.info.Signature, earlier.Signature);
     EXPECT_NE(out.info.Home, earlier.Home);   // read afresh from every document
     EXPECT_EQ(out.info.Statistic, u"");
   }
@@ -202,7 +205,7 @@ TEST(BuildUpdateDocument, ReadsBackUnchanged) {
   EXPECT_FALSE(out.tooOld);
   const UpdateInfo expected{u"https://h/", u"https://h/s", u"", u"",
                             u"https://h/Tavik.exe", u"0BF43926",
-                            u"发现新版本：0.6\r\n第一行\r\nsecond\r\nthird\r\nfourth"};
+                            u"发现新版本：0.6\r\n第一行\r\nsecond\r\nthird\r\nfourth", u"0.6", u""};
   EXPECT_EQ(out.info, expected);
 }
 

@@ -15,6 +15,7 @@
 #include "online/update_script.h"
 #include "tests/win/http_test_util.h"
 #include "tests/win/online_test_util.h"
+#include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
 
 namespace tavik {
@@ -24,6 +25,8 @@ using test::FileExists;
 using test::HttpAnswer;
 
 const std::string kRelease = "MZ new program " + std::string(3000, 'x');
+// The release with one byte changed on the way, its CRC-32 put into the document to match.
+const std::string kTampered = "MZ new program " + std::string(2999, 'x') + "y";
 
 std::u16string CrcOf(const std::string& bytes) { return Crc32Text(Crc32Buffer(bytes)); }
 
@@ -81,6 +84,7 @@ class InstallerTest : public ::testing::Test {
     installer_->homeUrl = u"https://home.example/";
     installer_->timeLimitMs = 1500;
     installer_->stepTimeoutMs = 1500;
+    installer_->updateKey.reset();  // a program built without a key, whatever this build carries
     test::WriteFileBytes(dir_.File(L"Tavik.exe"), "MZ old program");
     main_->Msg()->DrawText(u"发现新版本 0.5.2");
     main_->Msg()->Show();
@@ -95,6 +99,11 @@ class InstallerTest : public ::testing::Test {
     info.DownUrl = url;
     info.Hash = hash;
     info.Tips = tips;
+    installer_->OnClick(info);
+    ASSERT_TRUE(test::PumpUntil([&] { return !installer_->Downloading(); }, 4000));
+    test::PumpMessages();
+  }
+  void Click(const UpdateInfo& info) {
     installer_->OnClick(info);
     ASSERT_TRUE(test::PumpUntil([&] { return !installer_->Downloading(); }, 4000));
     test::PumpMessages();
@@ -115,6 +124,7 @@ class InstallerTest : public ::testing::Test {
   test::RecordingShell shell_;
   test::LoopbackServer server_{[this](const test::HttpRequestSeen& r) {
     if (r.target == "/files/Tavik.exe") return HttpAnswer{HttpAnswer::Kind::Whole, 200, kRelease};
+    if (r.target == "/files/Tampered.exe") return HttpAnswer{HttpAnswer::Kind::Whole, 200, kTampered};
     if (r.target == "/broken/Tavik.exe") return HttpAnswer{HttpAnswer::Kind::BrokenOff, 200, kRelease};
     if (r.target == "/hang.exe") return HttpAnswer{HttpAnswer::Kind::Hang, 200, ""};
     if (r.target == "/redirect/inside.exe") return Redirect("/files/Tavik.exe");
@@ -318,6 +328,68 @@ TEST_F(InstallerTest, AReleaseLargerThanAnyProgramIsAFailedDownload) {
   Click(server_.Url("/huge-unannounced.exe"), u"00000000");
   ExpectFailurePath();
   EXPECT_TRUE(main_->IsAlive());
+}
+
+TEST_F(InstallerTest, WithAKeyOnlyAReleaseSignedByItForItsVersionIsInstalled) {
+  test::TestSigner owner, stranger;
+  ASSERT_TRUE(owner.ok() && stranger.ok());
+  installer_->updateKey = owner.publicKey();
+  UpdateInfo signedRelease;
+  signedRelease.DownUrl = server_.Url("/files/Tavik.exe");
+  signedRelease.Hash = CrcOf(kRelease);
+  signedRelease.Version = u"0.5.2";
+  signedRelease.Signature = owner.Sign(u"0.5.2", kRelease);
+  ASSERT_FALSE(signedRelease.Signature.empty());
+
+  auto with = [&](const char* path, const std::string& bytes, std::u16string version, std::u16string signature) {
+    UpdateInfo info = signedRelease;
+    info.DownUrl = server_.Url(path);
+    info.Hash = CrcOf(bytes);
+    info.Version = std::move(version);
+    info.Signature = std::move(signature);
+    return info;
+  };
+  const std::u16string good = signedRelease.Signature;
+  const struct {
+    const char* name;
+    UpdateInfo info;
+  } refused[] = {
+      {"the file changed, its CRC-32 too", with("/files/Tampered.exe", kTampered, u"0.5.2", good)},
+      {"offered as another version", with("/files/Tavik.exe", kRelease, u"0.5.3", good)},
+      {"the signature of another version", with("/files/Tavik.exe", kRelease, u"0.5.2", owner.Sign(u"0.4.9", kRelease))},
+      {"signed by another key", with("/files/Tavik.exe", kRelease, u"0.5.2", stranger.Sign(u"0.5.2", kRelease))},
+      {"cut", with("/files/Tavik.exe", kRelease, u"0.5.2", good.substr(0, 60))},
+      {"not Base64", with("/files/Tavik.exe", kRelease, u"0.5.2", u"<html>" + good.substr(6))},
+      {"no signature", with("/files/Tavik.exe", kRelease, u"0.5.2", u"")},
+  };
+  for (const auto& row : refused) {
+    SCOPED_TRACE(row.name);
+    shell_.boxes.clear();
+    shell_.opened.clear();
+    main_->Msg()->Show();
+    Click(row.info);
+    ExpectFailurePath();
+  }
+
+  main_->Msg()->Show();
+  Click(signedRelease);
+  ASSERT_EQ(shell_.scripts.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.tmp")), kRelease);
+  EXPECT_FALSE(main_->Msg()->Visible());
+}
+
+TEST_F(InstallerTest, WithoutAKeyTheCrcAloneDecidesWhateverTheSignature) {
+  for (const char16_t* signature : {u"", u"not a signature"}) {
+    shell_.scripts.clear();
+    UpdateInfo info;
+    info.DownUrl = server_.Url("/files/Tavik.exe");
+    info.Hash = CrcOf(kRelease);
+    info.Version = u"0.5.2";
+    info.Signature = signature;
+    Click(info);
+    EXPECT_EQ(shell_.scripts.size(), 1u);
+    EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.tmp")), kRelease);
+  }
 }
 
 }  // namespace
