@@ -31,4 +31,14 @@ SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy) {
   return {ToInt(nx), ToInt(ny)};
 }
 
+SnapPoint KeepInWorkArea(const WorkArea& area, int x, int y, int cx, int cy) {
+  // The right and bottom edges first, so that the left and top ones win for a large window.
+  const auto keep = [](int at, int size, int low, int high) {
+    if (at > high - size) at = high - size;
+    if (at < low) at = low;
+    return at;
+  };
+  return {keep(x, cx, area.left, area.right), keep(y, cy, area.top, area.bottom)};
+}
+
 }  // namespace tavik

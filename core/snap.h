@@ -23,4 +23,9 @@ struct SnapPoint {
 // the right or bottom one. Each test uses x and y as the earlier steps left them.
 SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy);
 
+// The top-left corner that puts a window of size (cx, cy) at (x, y) wholly into the area,
+// moved no further than needed; a window larger than the area keeps its left or top edge on
+// the area's. For a window whose monitor is gone.
+SnapPoint KeepInWorkArea(const WorkArea& area, int x, int y, int cx, int cy);
+
 }  // namespace tavik

@@ -7,6 +7,7 @@
 #include "core/delay.h"
 #include "core/messages.h"
 #include "core/program.h"
+#include "core/snap.h"
 #include "resources/resource_ids.h"
 #include "widget/tray.h"
 
@@ -243,11 +244,22 @@ void MainWindow::TimerProc() {
   if (actions.trimWorkingSet) services_.trimWorkingSet();
 }
 
+void MainWindow::BackOnScreen() {
+  if (MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONULL)) return;  // on a monitor still there
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  const RECT work = WorkAreaOf(r);
+  const SnapPoint p = KeepInWorkArea({work.left, work.top, work.right, work.bottom}, r.left, r.top,
+                                     r.right - r.left, r.bottom - r.top);
+  SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void MainWindow::OnTrayMouse(UINT mouseMessage) {
   if (mouseMessage != WM_LBUTTONUP) return;
   if (IsWindowVisible(hwnd())) {
     ShowWindow(hwnd(), SW_HIDE);
   } else {
+    BackOnScreen();
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
   }

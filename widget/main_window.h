@@ -109,6 +109,8 @@ class MainWindow : public Window, public TaskList {
   void LoadData();  // the one-shot load: a row for every stored task
   void SaveFailed(DataFile::Failure failure);
   void OnTrayMouse(UINT mouseMessage);
+  // A window whose monitor was removed comes back onto the nearest one.
+  void BackOnScreen();
   bool RowAlive(unsigned serial) const;
 
   const Services& services_;

@@ -29,10 +29,21 @@ void TrayIcon(DWORD action, HWND owner, HICON icon) {
   Shell_NotifyIconW(action, &data);
 }
 
-LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg != WM_WINDOWPOSCHANGING) return CallWindowProcW(App().PrevWndProc, hwnd, msg, wp, lp);
+RECT WorkAreaOf(const RECT& window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &info) &&
+      !(info.dwFlags & MONITORINFOF_PRIMARY))
+    return info.rcWork;
+  // The primary monitor's as the system keeps it (the same on Windows; wine's monitor
+  // information does not follow a work area that was set).
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_WINDOWPOSCHANGING) return CallWindowProcW(App().PrevWndProc, hwnd, msg, wp, lp);
   auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
   int cx = pos->cx, cy = pos->cy;
   if (pos->flags & SWP_NOSIZE) {  // the size fields are not meaningful then: use the real size
@@ -41,6 +52,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     cx = r.right - r.left;
     cy = r.bottom - r.top;
   }
+  const RECT work = WorkAreaOf(RECT{pos->x, pos->y, pos->x + cx, pos->y + cy});
   const SnapPoint p = SnapToWorkArea({work.left, work.top, work.right, work.bottom}, pos->x, pos->y, cx, cy);
   pos->x = p.x;
   pos->y = p.y;

@@ -19,7 +19,12 @@ ShellTies& App();
 // mouse messages then arrive as kTrayMessage.
 void TrayIcon(DWORD action, HWND owner, HICON icon);
 
-// The main window's hooked procedure: snaps the window to the work area's edges.
+// The work area of the monitor a window rectangle mostly lies on (the nearest one when it
+// lies on none): the taskbar's side of the screen left out.
+RECT WorkAreaOf(const RECT& window);
+
+// The main window's hooked procedure: snaps the window to the work area's edges of the
+// monitor it is on.
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace tavik

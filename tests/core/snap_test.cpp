@@ -75,5 +75,32 @@ TEST(Snap, FarOffPositionsDoNotOverflow) {
   }
 }
 
+// A window left on a monitor that is gone comes back whole onto the one it is brought to,
+// moved no further than needed; on a second monitor left of or above the primary one the
+// coordinates are negative.
+TEST(Snap, KeepInWorkAreaBringsAWindowBackWhole) {
+  const WorkArea primary{0, 0, 1024, 728};
+  const WorkArea leftOfPrimary{-1280, 0, 0, 984};
+  struct Case {
+    WorkArea area;
+    int x, y;
+    SnapPoint want;
+  };
+  const Case cases[] = {
+      {primary, 100, 100, {100, 100}},        // inside: stays
+      {primary, 2000, 300, {782, 300}},       // on a removed right-hand monitor
+      {primary, -1500, 900, {0, 337}},        // on a removed left-hand one, below the work area
+      {primary, 900, -50, {782, 0}},
+      {leftOfPrimary, 100, 100, {-242, 100}},
+      {leftOfPrimary, -2000, 700, {-1280, 593}},
+      {{0, 0, 200, 300}, 50, 50, {0, 0}},     // larger than the area: left and top edges kept
+  };
+  for (const Case& c : cases) {
+    const SnapPoint p = KeepInWorkArea(c.area, c.x, c.y, 242, 391);
+    EXPECT_EQ(p.x, c.want.x) << c.x << "," << c.y;
+    EXPECT_EQ(p.y, c.want.y) << c.x << "," << c.y;
+  }
+}
+
 }  // namespace
 }  // namespace tavik

@@ -195,6 +195,33 @@ TEST_F(MainWindowTest, TrayLeftButtonUpTogglesTheWindowAndNothingElseDoes) {
   EXPECT_TRUE(IsWindowVisible(w));
 }
 
+// Left on a monitor that was removed, the window comes back whole onto a screen when the
+// tray shows it; on a monitor still there, it stays where it was.
+TEST_F(MainWindowTest, TheTrayBringsAWindowFromAGoneMonitorBackOnScreen) {
+  Start("", false);
+  const HWND w = main_->hwnd();
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const POINT places[] = {{5000, 200}, {-3000, -3000}, {300, 100}};
+  for (const POINT at : places) {
+    SetWindowPos(w, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(w, kTrayMessage, 0, WM_LBUTTONUP);  // hides it
+    ASSERT_FALSE(IsWindowVisible(w));
+    SendMessageW(w, kTrayMessage, 0, WM_LBUTTONUP);  // shows it
+    RECT r;
+    GetWindowRect(w, &r);
+    if (at.x == 300) {
+      EXPECT_EQ(r.left, 300);
+      EXPECT_EQ(r.top, 100);
+    } else {
+      EXPECT_GE(r.left, work.left) << at.x;
+      EXPECT_GE(r.top, work.top) << at.x;
+      EXPECT_LE(r.right, work.right) << at.x;
+      EXPECT_LE(r.bottom, work.bottom) << at.x;
+    }
+  }
+}
+
 TEST_F(MainWindowTest, TrayTipAndIconAreSet) {
   Start("", false);
   const NOTIFYICONDATAW& d = App().TrayData;
