@@ -10,8 +10,7 @@ namespace {
 // The accessibility library is loaded at the first question a screen reader asks, not at start.
 template <typename F>
 F Load(const wchar_t* dll, const char* name) {
-  HMODULE module = GetModuleHandleW(dll);
-  if (!module) module = LoadLibraryW(dll);
+  const HMODULE module = LoadSystemLibrary(dll);
   return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
@@ -243,10 +242,17 @@ LRESULT PanelAccessibility::OnGetObject(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return 0;
   static const auto lresult = Load<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
   if (!lresult) return 0;
+  // The object is marshalled to the reader's process through COM, on this thread.
+  static const bool com = [] {
+    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    const auto init = Load<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+    return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
+  }();
+  static_cast<void>(com);
   IAccessible* object = Object();
   const LRESULT result = lresult(kIidAccessible, wp, object);
   object->Release();
-  return result;
+  return result > 0 ? result : 0;  // a failure: the system's own object answers instead
 }
 
 }  // namespace tavik

@@ -12,8 +12,9 @@
 namespace {
 
 [[noreturn]] void Fail() {
-  // Nothing may run on after a broken invariant: no unwinding, no handlers, no save.
-  FatalAppExitW(0, L"Tavik");
+  // Nothing may run on after a broken invariant: no unwinding, no handlers, no save, no other
+  // thread, and no message loop (a box would run one).
+  TerminateProcess(GetCurrentProcess(), 3);
   ExitProcess(3);
 }
 

@@ -19,7 +19,7 @@ SYSTEMTIME SystemLocalTime() {
 BOOL SystemPlaySound(const void* sound, UINT flags) {
   using PlaySoundFn = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
   static PlaySoundFn play = [] {
-    const HMODULE winmm = LoadLibraryW(L"winmm.dll");
+    const HMODULE winmm = LoadSystemLibrary(L"winmm.dll");
     return winmm ? reinterpret_cast<PlaySoundFn>(reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundW")))
                  : nullptr;
   }();

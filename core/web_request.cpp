@@ -33,7 +33,7 @@ struct WinHttpApi {
 WinHttpApi api;  // constant-initialised: filled once, by whichever thread asks first
 
 BOOL CALLBACK LoadWinHttp(PINIT_ONCE, PVOID, PVOID*) {
-  const HMODULE dll = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE dll = LoadSystemLibrary(L"winhttp.dll");
   if (!dll) return TRUE;
   bool ok = true;
     api.AddRequestHeaders = reinterpret_cast<decltype(&::WinHttpAddRequestHeaders)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpAddRequestHeaders")));

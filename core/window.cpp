@@ -204,4 +204,14 @@ void DrawFocusCue(HWND control, HDC dc, RECT r) {
   SetBkColor(dc, oldBack);
 }
 
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  if (HMODULE loaded = GetModuleHandleW(name)) return loaded;
+  wchar_t path[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+  if (n == 0 || n + 1 + lstrlenW(name) >= MAX_PATH) return nullptr;
+  lstrcatW(path, L"\\");
+  lstrcatW(path, name);
+  return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace tavik

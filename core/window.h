@@ -110,6 +110,10 @@ std::u16string WindowText(HWND w);
 LRESULT WantPressKeys(LPARAM lp);
 constexpr bool IsPressKey(WPARAM vk) { return vk == VK_RETURN || vk == VK_SPACE; }
 
+// A library of the system folder, loaded (once) by its full path: never a file of the same
+// name in the program's folder, where downloads land. Null when it is not there.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
 // The program's fonts, made once. Sizes in points at 96 dpi.
 HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);
 HFONT YaHei9();

@@ -21,6 +21,14 @@ Program::~Program() {
   if (frmMain.IsAlive()) frmMain.Unload();
 }
 
+void Program::RetireOnline() {
+  // Its work stops now; the object itself goes with the program, since the unload may run
+  // inside one of its own calls (a message loop under a box or the browser's start).
+  if (!online_) return;
+  online_->Stop();
+  retired_.push_back(std::move(online_));
+}
+
 UpdateCheck& Program::Online() {
   if (!online_) online_ = std::make_unique<UpdateCheck>(host_, services);
   return *online_;
@@ -39,7 +47,7 @@ bool Program::Start() {
   frmMain.onUpdateCheck = [this] { Online().Update(); };
   // Closed with the main window: frmAst, frmRem, frmNew (its unsaved input is dropped).
   frmMain.unloadOthers = {
-      [this] { online_.reset(); },
+      [this] { RetireOnline(); },
       [this] { frmRem.Unload(); },
       [this] { frmNew.Unload(); },
   };

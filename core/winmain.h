@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/services.h"
 #include "editing/item_menu.h"
@@ -53,8 +54,11 @@ class Program {
   ItemMenu mnuItems;
 
  private:
+  void RetireOnline();
+
   MainWindowHost host_;
   std::unique_ptr<UpdateCheck> online_;
+  std::vector<std::unique_ptr<UpdateCheck>> retired_;  // unloaded, stopped, kept till the end
 };
 
 }  // namespace tavik

@@ -37,7 +37,9 @@ LRESULT CALLBACK TipsKeyFilter(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_P
     std::u16string pasted;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
       if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-        pasted = U16(text);
+        // Another program's text need not end where its block does.
+        const size_t room = GlobalSize(data) / sizeof(wchar_t);
+        pasted.assign(reinterpret_cast<const char16_t*>(text), wcsnlen(text, room));
         GlobalUnlock(data);
       }
     }

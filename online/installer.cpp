@@ -88,12 +88,16 @@ bool WriteScript(const std::wstring& path, const std::string& bytes) {
 
 Installer::Installer(OnlineHost& host, const Services& services) : services_(services), host_(host) {}
 
-Installer::~Installer() {
+Installer::~Installer() { Stop(); }
+
+void Installer::Stop() {
+  stopped_ = true;
   if (job_) job_->cancel = true;
+  job_.reset();
 }
 
 void Installer::OnClick(UpdateInfo info) {
-  if (job_ || host_.InBox()) return;  // a download is under way (its end hides the bar), or a box is open
+  if (stopped_ || job_ || host_.InBox()) return;  // a download is under way (its end hides the bar), or a box is open
   if (!info.Tips.empty()) {
     host_.Box(Wide(NotesForBox(info.Tips)), MB_ICONINFORMATION);
     if (host_.Closing()) return;  // the program was closed meanwhile: nothing is fetched

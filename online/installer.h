@@ -39,6 +39,8 @@ class Installer {
   // or a box is under way does nothing.
   void OnClick(UpdateInfo info);
   bool Downloading() const { return job_ != nullptr; }
+  // The program ends: a download under way is dropped and nothing more is started.
+  void Stop();
 
   std::u16string homeUrl;
   std::wstring programPath;  // the running program's file; empty: this program
@@ -61,6 +63,7 @@ class Installer {
   OnlineHost& host_;
   std::unique_ptr<MessageWindow> notify_;
   std::shared_ptr<Job> job_;
+  bool stopped_ = false;
 };
 
 }  // namespace tavik

@@ -36,7 +36,7 @@ UpdateCheck::UpdateCheck(OnlineHost& host, const Services& services)
 }
 
 void UpdateCheck::Update() {
-  if (host_.InBox()) return;  // the box's own work is still to finish; the next check comes
+  if (stopped_ || host_.InBox()) return;  // the box's own work is still to finish; the next check comes
   Http1.Get1(UpdateRequestUrl(homeUrl));
 }
 
@@ -62,9 +62,16 @@ void UpdateCheck::OnFinished() {
   SpeedUp();
 }
 
+void UpdateCheck::Stop() {
+  stopped_ = true;
+  Http1.Terminate();
+  installer.Stop();
+}
+
 void UpdateCheck::SpeedUp() { VisitStatistics(statisticUrl_, services_.web); }
 
 void UpdateCheck::Install() {
+  if (stopped_) return;
   installer.homeUrl = homeUrl;
   installer.OnClick(info);
 }

@@ -31,6 +31,8 @@ class UpdateCheck {
   void SpeedUp();
   // The click on the bar.
   void Install();
+  // The unload: no request, download or box of it goes on.
+  void Stop();
 
   UpdateInfo info;  // Home, Statistic, Feedback, Donate, DownUrl, Hash, Tips
   Http Http1;
@@ -43,6 +45,7 @@ class UpdateCheck {
   OnlineHost& host_;
   const Services& services_;
   std::u16string statisticUrl_;
+  bool stopped_ = false;
 };
 
 // One plain GET of the statistics page, past any cache, on a thread of its own; nothing is

@@ -245,10 +245,15 @@ void MainWindow::TimerProc() {
 }
 
 void MainWindow::BackOnScreen() {
-  if (MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONULL)) return;  // on a monitor still there
   RECT r;
   GetWindowRect(hwnd(), &r);
   const RECT work = WorkAreaOf(r);
+  // Mostly on a monitor that is still there: it stays where the user put it.
+  RECT seen;
+  if (IntersectRect(&seen, &r, &work)) {
+    const long long shown = 1LL * (seen.right - seen.left) * (seen.bottom - seen.top);
+    if (2 * shown >= 1LL * (r.right - r.left) * (r.bottom - r.top)) return;
+  }
   const SnapPoint p = KeepInWorkArea({work.left, work.top, work.right, work.bottom}, r.left, r.top,
                                      r.right - r.left, r.bottom - r.top);
   SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -26,7 +26,8 @@ expect_file() {
   fail "$2"
 }
 
-e2e_start
+# 12:34 on a Wednesday: neither task below falls due while the test runs.
+e2e_start_at "2026-12-09 12:34:00"
 eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
 main_x=$X main_y=$Y
 

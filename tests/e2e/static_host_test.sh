@@ -98,7 +98,7 @@ for kind in "${kinds[@]}"; do
     done
     return 1
   }
-  e2e_wait_for 10 accept_notes || { echo "$kind: no notes box after the click" >&2; exit 1; }
+  e2e_wait_for 30 accept_notes || { echo "$kind: no notes box after the click" >&2; exit 1; }
   e2e_wait_for 20 logged '^GET /Tavik.exe 200$' || { echo "$kind: no download" >&2; cat "$log" >&2; exit 1; }
   swapped() { cmp -s "$app/Tavik.exe" "$release" && [ ! -e "$app/Tavik.old" ] && [ ! -e "$app/Update.bat" ]; }
   e2e_wait_for 60 swapped || { echo "$kind: the program files were not swapped" >&2; ls -la "$app" >&2; exit 1; }

@@ -202,7 +202,8 @@ TEST_F(MainWindowTest, TheTrayBringsAWindowFromAGoneMonitorBackOnScreen) {
   const HWND w = main_->hwnd();
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const POINT places[] = {{5000, 200}, {-3000, -3000}, {300, 100}};
+  // Far off, mostly off the right edge, and a place on the screen.
+  const POINT places[] = {{5000, 200}, {-3000, -3000}, {work.right - 60, 100}, {300, 100}};
   for (const POINT at : places) {
     SetWindowPos(w, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(w, kTrayMessage, 0, WM_LBUTTONUP);  // hides it

@@ -16,10 +16,37 @@ Hooks& TestHooks() {
   return hooks;
 }
 
+namespace {
+
+// The clock of a test that sets none: it runs, from Wednesday 2026-12-09 12:34:00, so no test
+// depends on the minute of the day it runs at (no task of a test is due at 12:34).
+SYSTEMTIME RunningTestClock() {
+  static const ULONGLONG started = GetTickCount64();
+  SYSTEMTIME start{};
+  start.wYear = 2026;
+  start.wMonth = 12;
+  start.wDay = 9;
+  start.wHour = 12;
+  start.wMinute = 34;
+  FILETIME ft;
+  SystemTimeToFileTime(&start, &ft);
+  ULARGE_INTEGER t{};
+  t.LowPart = ft.dwLowDateTime;
+  t.HighPart = ft.dwHighDateTime;
+  t.QuadPart += (GetTickCount64() - started) * 10000;  // 100 ns units
+  ft.dwLowDateTime = t.LowPart;
+  ft.dwHighDateTime = t.HighPart;
+  SYSTEMTIME now;
+  FileTimeToSystemTime(&ft, &now);  // with its weekday
+  return now;
+}
+
+}  // namespace
+
 Services TestServices() {
   const Services system = SystemServices();
   Services s = system;
-  s.localTime = [system] { return TestHooks().localTime ? TestHooks().localTime() : system.localTime(); };
+  s.localTime = [] { return TestHooks().localTime ? TestHooks().localTime() : RunningTestClock(); };
   s.playSound = [system](const void* sound, UINT flags) {
     return TestHooks().playSound ? TestHooks().playSound(sound, flags) : system.playSound(sound, flags);
   };
