@@ -67,7 +67,7 @@ BOOL CALLBACK LoadWinHttp(PINIT_ONCE, PVOID, PVOID*) {
 }
 
 // The functions, loaded; null when WinHTTP is not there.
-const WinHttpApi* Http() {
+const WinHttpApi* WinHttp() {
   static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
   InitOnceExecuteOnce(&once, &LoadWinHttp, nullptr, nullptr);
   return api.loaded ? &api : nullptr;
@@ -76,7 +76,7 @@ const WinHttpApi* Http() {
 struct InternetTraits {
   using Handle = HINTERNET;
   static HINTERNET Invalid() { return nullptr; }
-  static bool Close(HINTERNET h) { return Http()->CloseHandle(h) != FALSE; }
+  static bool Close(HINTERNET h) { return WinHttp()->CloseHandle(h) != FALSE; }
 };
 using InternetHandle = Scoped<InternetTraits>;
 
@@ -86,7 +86,7 @@ bool IsRedirectStatus(DWORD status) {
 
 bool QueryNumber(HINTERNET request, DWORD what, DWORD& value) {
   DWORD size = sizeof value;
-  return Http()->QueryHeaders(request, what | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
+  return WinHttp()->QueryHeaders(request, what | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
                              &size, WINHTTP_NO_HEADER_INDEX) != FALSE;
 }
 
@@ -106,47 +106,47 @@ WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::ato
   parts.dwStructSize = sizeof parts;
   parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
       static_cast<DWORD>(-1);
-  if (url.empty() || !Http()->CrackUrl(url.c_str(), 0, 0, &parts)) return result;
+  if (url.empty() || !WinHttp()->CrackUrl(url.c_str(), 0, 0, &parts)) return result;
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return result;
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
   if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   if (path.empty()) path = L"/";
 
-  InternetHandle session(Http()->Open(req.userAgent.empty() ? nullptr : req.userAgent.c_str(),
+  InternetHandle session(WinHttp()->Open(req.userAgent.empty() ? nullptr : req.userAgent.c_str(),
                                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                      WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return result;
   const int step = static_cast<int>(req.stepTimeoutMs);
-  Http()->SetTimeouts(session.get(), step, step, step, step);
-  InternetHandle connection(Http()->Connect(session.get(), host.c_str(), parts.nPort, 0));
+  WinHttp()->SetTimeouts(session.get(), step, step, step, step);
+  InternetHandle connection(WinHttp()->Connect(session.get(), host.c_str(), parts.nPort, 0));
   if (!connection || cancel) return result;
-  InternetHandle request(Http()->OpenRequest(connection.get(), req.method.c_str(), path.c_str(), nullptr,
+  InternetHandle request(WinHttp()->OpenRequest(connection.get(), req.method.c_str(), path.c_str(), nullptr,
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return result;
   // The wait for the response head has a time-out of its own, 90 s unless set.
   DWORD responseTimeout = req.stepTimeoutMs;
-  Http()->SetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
+  WinHttp()->SetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
   if (req.mayFollow) {
     DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
-    Http()->SetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+    WinHttp()->SetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
   }
   if (!req.headers.empty())
-    Http()->AddRequestHeaders(request.get(), req.headers.c_str(), static_cast<DWORD>(-1L),
+    WinHttp()->AddRequestHeaders(request.get(), req.headers.c_str(), static_cast<DWORD>(-1L),
                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
   const DWORD bodySize = static_cast<DWORD>(req.body.size());
   void* body = req.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(req.body.data());
-  if (!Http()->SendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0)) return result;
-  if (cancel || overTime() || !Http()->ReceiveResponse(request.get(), nullptr)) return result;
+  if (!WinHttp()->SendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0)) return result;
+  if (cancel || overTime() || !WinHttp()->ReceiveResponse(request.get(), nullptr)) return result;
   result.answered = true;
   QueryNumber(request.get(), WINHTTP_QUERY_STATUS_CODE, result.status);
   if (req.mayFollow && IsRedirectStatus(result.status)) {
     DWORD size = 0;
-    Http()->QueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+    WinHttp()->QueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
                         WINHTTP_NO_HEADER_INDEX);
     location.assign(size / sizeof(wchar_t), L'\0');
-    if (size == 0 || !Http()->QueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
+    if (size == 0 || !WinHttp()->QueryHeaders(request.get(), WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
                                           location.data(), &size, WINHTTP_NO_HEADER_INDEX))
       location.clear();
     location.resize(size / sizeof(wchar_t));
@@ -166,7 +166,7 @@ WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::ato
   for (;;) {
     if (cancel || overTime()) return result;
     DWORD available = 0;
-    if (!Http()->QueryDataAvailable(request.get(), &available)) return result;
+    if (!WinHttp()->QueryDataAvailable(request.get(), &available)) return result;
     if (available == 0) break;  // the end of the body
     while (available > 0) {
       if (received >= req.maxBodyBytes) {
@@ -176,7 +176,7 @@ WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::ato
       const std::uint64_t room = req.maxBodyBytes - received;
       const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>({available, buffer.size(), room}));
       DWORD got = 0;
-      if (!Http()->ReadData(request.get(), buffer.data(), want, &got)) return result;
+      if (!WinHttp()->ReadData(request.get(), buffer.data(), want, &got)) return result;
       if (got == 0) break;
       received += got;
       available -= std::min(available, got);
@@ -192,7 +192,7 @@ WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::ato
 
 WebResult RunWebRequest(const WebRequest& req, const std::atomic<bool>& cancel,
                         const std::function<bool(std::string_view)>& sink) {
-  if (!Http()) return {};  // no HTTP stack: no answer
+  if (!WinHttp()) return {};  // no HTTP stack: no answer
   const DWORD started = GetTickCount();
   std::wstring url = req.url;
   for (int hop = 0;; ++hop) {

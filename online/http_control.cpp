@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "core/program.h"
-#include "core/scoped.h"
+#include "core/worker.h"
 #include "core/window.h"
 #include "online/message_window.h"
 #include "online/update_doc.h"
@@ -40,10 +40,8 @@ std::string Utf8(const std::u16string& text) {
   return out;
 }
 
-DWORD WINAPI TransferThread(void* param) {
-  // The thread's own reference: the control may drop the transfer meanwhile.
-  std::unique_ptr<std::shared_ptr<Http::Transfer>> owned(static_cast<std::shared_ptr<Http::Transfer>*>(param));
-  Http::Transfer& transfer = **owned;
+// On the worker thread, which holds its own reference: the control may drop the transfer.
+void RunTransfer(Http::Transfer& transfer) {
   std::string received;
   const WebResult result = transfer.web(transfer.request, transfer.abandoned, [&](std::string_view bytes) {
     received.append(bytes);
@@ -53,7 +51,6 @@ DWORD WINAPI TransferThread(void* param) {
   // another one (a missing MinVer, a different release).
   if (result.complete || result.truncated) transfer.body = std::move(received);
   transfer.done.store(true, std::memory_order_release);
-  return 0;
 }
 
 }  // namespace
@@ -91,10 +88,7 @@ void Http::Start(const wchar_t* method, const std::u16string& url, std::string b
   request.stepTimeoutMs = kHttpTimeoutMs;
   request.totalLimitMs = 4 * kHttpTimeoutMs;  // an abandoned trickle still ends by itself
   request.maxBodyBytes = kMaxUpdateDocument + 1;  // enough to tell a document from anything larger
-  auto threadsTransfer = std::make_unique<std::shared_ptr<Transfer>>(transfer);
-  if (ScopedHandle(CreateThread(nullptr, 0, &TransferThread, threadsTransfer.get(), 0, nullptr)))
-    threadsTransfer.release();  // the thread's now
-  else
+  if (!StartWorker([transfer] { RunTransfer(*transfer); }))
     transfer->done = true;  // no thread: the request ends at once with an empty body
   transfer_ = std::move(transfer);
   startTick_ = GetTickCount();

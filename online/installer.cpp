@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/scoped.h"
 #include "core/window.h"
+#include "core/worker.h"
 #include "online/crc32.h"
 #include "online/message_window.h"
 #include "online/online_host.h"
@@ -59,14 +60,6 @@ bool FetchToFile(const Installer::Job& job) {
   return written && result.answered && result.status == 200 && result.complete && !job.cancel;
 }
 
-DWORD WINAPI DownloadThread(void* param) {
-  // The thread's own reference: the installer may drop the job meanwhile.
-  std::unique_ptr<std::shared_ptr<Installer::Job>> owned(static_cast<std::shared_ptr<Installer::Job>*>(param));
-  Installer::Job& job = **owned;
-  job.ok = FetchToFile(job);
-  PostMessageW(job.notify, kDownloadedMessage, 0, 0);  // fails harmlessly once the installer is gone
-  return 0;
-}
 
 // The size of a file; 0 when there is none.
 std::uint64_t FileSize(const std::wstring& path) {
@@ -140,14 +133,16 @@ void Installer::OnClick(UpdateInfo info) {
   }
   job->notify = notify_->hwnd();
   job->web = services_.web;
-  auto threadsJob = std::make_unique<std::shared_ptr<Job>>(job);
-  ScopedHandle thread(CreateThread(nullptr, 0, &DownloadThread, threadsJob.get(), 0, nullptr));
-  if (!thread) {
+  // The thread holds its own reference: the installer may drop the job meanwhile.
+  const bool started = static_cast<bool>(StartWorker([job] {
+    job->ok = FetchToFile(*job);
+    PostMessageW(job->notify, kDownloadedMessage, 0, 0);  // fails harmlessly once the installer is gone
+  }));
+  if (!started) {
     Fail(job->tmpPath);
     HideBar();
     return;
   }
-  threadsJob.release();  // the thread's now
   job_ = job;
 }
 

@@ -6,26 +6,15 @@
 #include "controls/message_bar.h"
 #include "core/program.h"
 #include "core/window.h"
+#include "core/worker.h"
 #include "online/version.h"
 
 namespace tavik {
 namespace {
 
-std::vector<HANDLE>& VisitThreads() {
-  static std::vector<HANDLE> threads;  // touched on the window thread only
+std::vector<ScopedHandle>& VisitThreads() {
+  static std::vector<ScopedHandle> threads;  // touched on the window thread only
   return threads;
-}
-
-struct Visit {
-  Services::WebFunction web;
-  WebRequest request;
-};
-
-DWORD WINAPI VisitThread(void* param) {
-  std::unique_ptr<Visit> visit(static_cast<Visit*>(param));
-  const std::atomic<bool> never{false};
-  visit->web(visit->request, never, [](std::string_view) { return false; });
-  return 0;
 }
 
 }  // namespace
@@ -80,34 +69,31 @@ void VisitStatistics(const std::u16string& url, const Services::WebFunction& web
   if (url.empty()) return;
   auto& threads = VisitThreads();
   for (auto it = threads.begin(); it != threads.end();) {  // forget the visits that are over
-    if (WaitForSingleObject(*it, 0) == WAIT_OBJECT_0) {
-      CloseHandle(*it);
+    if (WaitForSingleObject(it->get(), 0) == WAIT_OBJECT_0) {
       it = threads.erase(it);
     } else {
       ++it;
     }
   }
-  auto visit = std::make_unique<Visit>();
-  visit->web = web;
-  WebRequest& request = visit->request;
+  WebRequest request;
   request.url = Wide(url);
   request.userAgent = L"Mozilla/5.0 (Windows NT 6.1; compatible; " + Wide(TitleAndVersion()) + L")";
   request.headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
   request.readBody = false;
   request.stepTimeoutMs = 10000;
-  HANDLE thread = CreateThread(nullptr, 0, &VisitThread, visit.get(), 0, nullptr);
-  if (!thread) return;
-  visit.release();  // the thread owns it now
-  threads.push_back(thread);
+  ScopedHandle thread = StartWorker([web, request] {
+    const std::atomic<bool> never{false};
+    web(request, never, [](std::string_view) { return false; });
+  });
+  if (thread) threads.push_back(std::move(thread));
 }
 
 void FinishStatisticVisits(DWORD waitMs) {
   auto& threads = VisitThreads();
   const DWORD start = GetTickCount();
-  for (HANDLE h : threads) {
+  for (const ScopedHandle& h : threads) {
     const DWORD spent = GetTickCount() - start;
-    WaitForSingleObject(h, spent < waitMs ? waitMs - spent : 0);
-    CloseHandle(h);
+    WaitForSingleObject(h.get(), spent < waitMs ? waitMs - spent : 0);
   }
   threads.clear();
 }

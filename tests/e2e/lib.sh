@@ -84,3 +84,14 @@ e2e_wait_for() {
   local until=$((SECONDS + $1)); shift
   until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
 }
+
+# Answers a box of the program with Return: a visible "Tavik" window other than the main one.
+# Windows come and go while a box opens, so a key sent to one that vanished is tried again.
+e2e_accept_box() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Tavik$' 2>/dev/null); do
+    [ "$w" = "$e2e_main" ] && continue
+    xdotool key --window "$w" Return 2>/dev/null && return 0
+  done
+  return 1
+}

@@ -33,41 +33,27 @@ trap 'kill $server_pid 2>/dev/null || true; e2e_cleanup' EXIT
 for _ in $(seq 50); do [ -s "$e2e_dir/port" ] && break; sleep 0.1; done
 [ -s "$e2e_dir/port" ] || { echo "the loopback server did not start on port $port" >&2; exit 1; }
 
-wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
-  local until=$((SECONDS + $1)); shift
-  until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
-}
 logged() { [ -f "$log" ] && grep -q "$1" "$log"; }
 
 (cd "$app" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
 e2e_pid=$!
 e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
 [ -n "$e2e_main" ] || { echo "the program did not start" >&2; exit 1; }
-wait_for 30 logged '"query": "type=update"' || { echo "no update check reached the site" >&2; exit 1; }
-wait_for 20 logged '"path": "/stat"' || { echo "no statistics visit" >&2; exit 1; }
+e2e_wait_for 30 logged '"query": "type=update"' || { echo "no update check reached the site" >&2; exit 1; }
+e2e_wait_for 20 logged '"path": "/stat"' || { echo "no statistics visit" >&2; exit 1; }
 sleep 1
 e2e_shot "$e2e_dir/../self-update-bar.png"
 
 # A click on the bar (left 1, top 77, 22 high), then the notes box is accepted.
 eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
 xdotool mousemove $((X + 40)) $((Y + 88)) click 1
-# The notes box: a visible "Tavik" window other than the main one. Windows come and go while
-# the box opens, so a key sent to one that vanished is simply tried again.
-accept_notes() {
-  local w
-  for w in $(xdotool search --onlyvisible --name '^Tavik$' 2>/dev/null); do
-    [ "$w" = "$e2e_main" ] && continue
-    xdotool key --window "$w" Return 2>/dev/null && return 0
-  done
-  return 1
-}
-wait_for 10 accept_notes || { echo "no notes box after the click" >&2; exit 1; }
-wait_for 20 logged '"path": "/files/Tavik.exe"' || { echo "no download" >&2; exit 1; }
+e2e_wait_for 30 e2e_accept_box || { echo "no notes box after the click" >&2; exit 1; }
+e2e_wait_for 20 logged '"path": "/files/Tavik.exe"' || { echo "no download" >&2; exit 1; }
 
 # Update.bat ends the old program, swaps the files and starts the new one.
 swapped() { cmp -s "$app/Tavik.exe" "$site/Tavik.exe" && [ ! -e "$app/Tavik.old" ] && [ ! -e "$app/Update.bat" ]; }
-wait_for 60 swapped || { echo "the program files were not swapped" >&2; ls -la "$app" >&2; exit 1; }
+e2e_wait_for 60 swapped || { echo "the program files were not swapped" >&2; ls -la "$app" >&2; exit 1; }
 running_again() { xdotool search --onlyvisible --name '^Tavik$' >/dev/null 2>&1; }
-wait_for 30 running_again || { echo "the new program is not running" >&2; exit 1; }
+e2e_wait_for 30 running_again || { echo "the new program is not running" >&2; exit 1; }
 [ ! -e "$app/Tavik.tmp" ] || { echo "the download was left behind" >&2; exit 1; }
 echo "updated: Tavik.exe is the release ($release_crc) and runs"

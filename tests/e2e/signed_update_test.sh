@@ -68,10 +68,6 @@ trap 'kill $server_pid 2>/dev/null || true; e2e_cleanup' EXIT
 for _ in $(seq 50); do [ -s "$e2e_dir/port" ] && break; sleep 0.1; done
 [ -s "$e2e_dir/port" ] || fail "the loopback server did not start on port $port"
 
-wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND succeeds
-  local until=$((SECONDS + $1)); shift
-  until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.5; done
-}
 logged() { [ -f "$log" ] || { echo 0; return; }; grep -c "$1" "$log" || true; }  # how many requests
 downloaded() { [ "$(logged '"path": "/files/Tavik.exe"')" -ge "$1" ]; }
 checks() { logged '"query": "type=update"'; }
@@ -116,22 +112,22 @@ accept_notes() {
 # click_announcement CHECKS DOWNLOADS: once the site has seen CHECKS checks, clicks the bar
 # (left 1, top 77, 22 high), accepts the notes, and waits for download number DOWNLOADS.
 click_announcement() {
-  wait_for 30 checked "$1" || fail "no update check reached the site"
+  e2e_wait_for 30 checked "$1" || fail "no update check reached the site"
   sleep 1.5
   eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
   xdotool mousemove $((X + 40)) $((Y + 88)) click 1
-  wait_for 10 box_open || fail "no notes box after the click"
-  wait_for 20 accept_notes "$2" || fail "no download after the notes"
+  e2e_wait_for 10 box_open || fail "no notes box after the click"
+  e2e_wait_for 20 accept_notes "$2" || fail "no download after the notes"
 }
 
 # 1. The changed release, its CRC-32 matching: downloaded, refused, nothing swapped.
 serve "$e2e_dir/tampered.exe" "$e2e_dir/forged.txt"
 start_program
 click_announcement 1 1
-wait_for 15 box_open || fail "no failure box for the changed release"
+e2e_wait_for 15 box_open || fail "no failure box for the changed release"
 sleep 0.5
 e2e_shot "$e2e_dir/../signed-update-refused.png"
-wait_for 10 answer_box || fail "the failure box could not be answered"
+e2e_wait_for 10 answer_box || fail "the failure box could not be answered"
 sleep 3  # what a wrongly started Update.bat would have done by now
 cmp -s "$app/Tavik.exe" "$site_build/Tavik.exe" || fail "the program file was replaced by the changed release"
 for f in Tavik.tmp Tavik.old Update.bat; do
@@ -152,8 +148,8 @@ seen=$(checks)
 start_program
 click_announcement $((seen + 1)) 2
 swapped() { cmp -s "$app/Tavik.exe" "$e2e_dir/genuine.exe" && [ ! -e "$app/Tavik.old" ] && [ ! -e "$app/Update.bat" ]; }
-wait_for 60 swapped || { ls -la "$app" >&2; fail "the signed release was not swapped in"; }
+e2e_wait_for 60 swapped || { ls -la "$app" >&2; fail "the signed release was not swapped in"; }
 running_again() { xdotool search --onlyvisible --name '^Tavik$' >/dev/null 2>&1; }
-wait_for 30 running_again || fail "the signed release is not running"
+e2e_wait_for 30 running_again || fail "the signed release is not running"
 [ ! -e "$app/Tavik.tmp" ] || fail "the download was left behind"
 echo "installed: the signed release replaced Tavik.exe and runs"

@@ -90,15 +90,7 @@ for kind in "${kinds[@]}"; do
   esac
 
   xdotool mousemove $((X + 40)) $((Y + 88)) click 1
-  accept_notes() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Tavik$' 2>/dev/null); do
-      [ "$w" = "$e2e_main" ] && continue
-      xdotool key --window "$w" Return 2>/dev/null && return 0
-    done
-    return 1
-  }
-  e2e_wait_for 30 accept_notes || { echo "$kind: no notes box after the click" >&2; exit 1; }
+  e2e_wait_for 30 e2e_accept_box || { echo "$kind: no notes box after the click" >&2; exit 1; }
   e2e_wait_for 20 logged '^GET /Tavik.exe 200$' || { echo "$kind: no download" >&2; cat "$log" >&2; exit 1; }
   swapped() { cmp -s "$app/Tavik.exe" "$release" && [ ! -e "$app/Tavik.old" ] && [ ! -e "$app/Update.bat" ]; }
   e2e_wait_for 60 swapped || { echo "$kind: the program files were not swapped" >&2; ls -la "$app" >&2; exit 1; }

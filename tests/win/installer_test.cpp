@@ -52,16 +52,8 @@ struct LiveBox {
   RECT rect{};
   bool seen = false;
 
-  static BOOL CALLBACK Find(HWND w, LPARAM lp) {
-    wchar_t cls[16] = {};
-    GetClassNameW(w, cls, 16);
-    if (!IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-  }
   static void CALLBACK Look(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &Find, reinterpret_cast<LPARAM>(&box));
+    const HWND box = test::VisibleThreadWindow(L"#32770");
     if (!box || current->seen) return;
     current->seen = true;
     current->owner = GetWindow(box, GW_OWNER);

@@ -229,16 +229,8 @@ struct MenuSeen {
   static MenuSeen* current;
   bool open = false;
   RECT rect{};
-  static BOOL CALLBACK Find(HWND w, LPARAM lp) {
-    wchar_t cls[16] = {};
-    GetClassNameW(w, cls, 16);
-    if (!IsWindowVisible(w) || std::wstring(cls) != L"#32768") return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-  }
   static void CALLBACK Look(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menu = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &Find, reinterpret_cast<LPARAM>(&menu));
+    const HWND menu = test::VisibleThreadWindow(L"#32768");
     if (!menu) return;
     current->open = true;
     GetWindowRect(menu, &current->rect);

@@ -33,7 +33,7 @@ class RecordingShell {
   std::function<void(const Box&)> whileOpen;
 
  private:
-  Hooks saved_;
+  Services saved_;
 };
 
 // The response body of the update address for a document.

@@ -11,9 +11,28 @@
 
 namespace tavik::test {
 
-Hooks& TestHooks() {
-  static Hooks hooks;
+Services& TestHooks() {
+  static Services hooks;
   return hooks;
+}
+
+HWND VisibleThreadWindow(const wchar_t* cls) {
+  struct Search {
+    const wchar_t* cls;
+    HWND found;
+  } search{cls, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        wchar_t name[32] = {};
+        GetClassNameW(w, name, 32);
+        if (!IsWindowVisible(w) || lstrcmpW(name, s->cls) != 0) return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 namespace {

@@ -43,19 +43,14 @@ bool PumpUntil(Pred done, DWORD timeoutMs = 5000) {
 }
 
 // What a test puts in place of the system's services while it runs (the clock, the sound,
-// the desktop); an empty hook leaves the system's own. Message boxes are always recorded in
-// ShownBoxes instead of shown, unless a hook answers them.
-struct Hooks {
-  std::function<SYSTEMTIME()> localTime;
-  std::function<BOOL(const void* sound, UINT flags)> playSound;
-  std::function<int(HWND owner, const std::wstring& text, UINT type)> messageBox;
-  std::function<void()> trimWorkingSet;
-  std::function<void(const std::wstring& url)> openUrl;
-  std::function<bool(const std::wstring& folder, const std::wstring& script)> startScript;
-};
-Hooks& TestHooks();
+// the desktop); an empty one leaves the system's own, except that the clock then runs from a
+// fixed moment and message boxes are recorded in ShownBoxes instead of shown.
+Services& TestHooks();
 // The services of a program under test: each goes to its hook when there is one.
 Services TestServices();
+
+// A visible window of this thread with the class name (a menu "#32768", a box "#32770").
+HWND VisibleThreadWindow(const wchar_t* cls);
 
 // The program as it is wired for a run, on the test's services; the main window stands for
 // it (`->`), the other parts are the program's.
