@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "controls/art.h"
 #include "core/program.h"
 #include "resources/resource_ids.h"
 
@@ -12,14 +13,11 @@ constexpr wchar_t kClass[] = L"TavikClockPanel";
 
 // Arial is a Latin face: asked for with a Chinese character set the font mapper would
 // hand out a Chinese face instead.
-HFONT TimeFont() {
-  static const HFONT font = CreateFontW(-29, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                        DEFAULT_PITCH | FF_DONTCARE, L"Arial");  // 21.75 pt
-  return font;
-}
+HFONT TimeFont(int dpi) { return UiFont(L"Arial", 21.75, dpi, FW_NORMAL, ANSI_CHARSET); }
 
-HFONT LabelFont(ClockPanel::Label label) { return label == ClockPanel::Label::Time ? TimeFont() : YaHei9(); }
+HFONT LabelFont(ClockPanel::Label label, int dpi) {
+  return label == ClockPanel::Label::Time ? TimeFont(dpi) : YaHei9(dpi);
+}
 
 SIZE Extent(HDC dc, HFONT font, std::u16string_view text) {
   ScopedSelect sel(dc, font);
@@ -36,39 +34,23 @@ int ButtonMask(WPARAM keys) {
          ((keys & MK_MBUTTON) ? kMiddleButton : 0);
 }
 
-HBITMAP LoadStrip(int id, StripSize& size) {
-  auto bitmap = static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  BITMAP info{};
-  if (bitmap && GetObjectW(bitmap, sizeof info, &info)) size = {info.bmWidth, info.bmHeight};
-  return bitmap;
-}
-
 }  // namespace
 
-ClockPanel::ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock)
-    : owner_(owner), clock_(std::move(clock)) {
+ClockPanel::ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock, int dpi)
+    : owner_(owner), clock_(std::move(clock)), dpi_(dpi), layout_(LayoutClock(dpi)) {
   RegisterClassOnce(kClass);
   title_ = std::u16string(kProgramTitle) + u" Beta " + kProgramVersion;
-  miniStrip_ = LoadStrip(IDB_BTN_MINI, miniSize_);
-  exitStrip_ = LoadStrip(IDB_BTN_EXIT, exitSize_);
+  LoadStrips();
   {
-    ScopedGetDC screen(nullptr);
-    miniDC_ = CreateCompatibleDC(screen);
-    exitDC_ = CreateCompatibleDC(screen);
-    miniOld_ = SelectObject(miniDC_, miniStrip_);
-    exitOld_ = SelectObject(exitDC_, exitStrip_);
-
     wchar_t separator[kMaxDateSeparator + 1] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDATE, separator, ARRAYSIZE(separator)) > 1)
       dateSeparator_.append(std::u16string_view(reinterpret_cast<const char16_t*>(separator)));
     else
       dateSeparator_.append(kDefaultDateSeparator);
 
-    // The labels show the time before the first tick; the seconds stand 8 px right of the
-    // hours and minutes as they are now.
+    // The labels show the time before the first tick.
     ReadClock();
-    secondLeft_ = kTimeOrigin.x + Extent(screen, TimeFont(), texts_.time.view()).cx + kSecondGap;
+    PlaceSeconds();
   }
   RECT client{};
   GetClientRect(owner, &client);
@@ -80,6 +62,20 @@ ClockPanel::ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock)
 
 ClockPanel::~ClockPanel() {
   Destroy();
+  FreeStrips();
+}
+
+void ClockPanel::LoadStrips() {
+  miniStrip_ = LoadArt(IDB_BTN_MINI, kButtonFrame, kButtonFrames, dpi_, miniSize_);
+  exitStrip_ = LoadArt(IDB_BTN_EXIT, kButtonFrame, kButtonFrames, dpi_, exitSize_);
+  ScopedGetDC screen(nullptr);
+  miniDC_ = CreateCompatibleDC(screen);
+  exitDC_ = CreateCompatibleDC(screen);
+  miniOld_ = SelectObject(miniDC_, miniStrip_);
+  exitOld_ = SelectObject(exitDC_, exitStrip_);
+}
+
+void ClockPanel::FreeStrips() {
   if (miniDC_) {
     SelectObject(miniDC_, miniOld_);
     DeleteDC(miniDC_);
@@ -90,6 +86,31 @@ ClockPanel::~ClockPanel() {
   }
   if (miniStrip_) DeleteObject(miniStrip_);
   if (exitStrip_) DeleteObject(exitStrip_);
+  miniDC_ = exitDC_ = nullptr;
+  miniStrip_ = exitStrip_ = nullptr;
+}
+
+void ClockPanel::PlaceSeconds() {
+  // The seconds stand a gap right of the hours and minutes as they are now.
+  ScopedGetDC screen(nullptr);
+  secondLeft_ = layout_.timeX + Extent(screen, TimeFont(dpi_), texts_.time.view()).cx + layout_.secondGap;
+}
+
+void ClockPanel::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  layout_ = LayoutClock(dpi);
+  FreeStrips();
+  LoadStrips();
+  PlaceSeconds();
+  if (!hwnd()) return;
+  RECT client{};
+  GetClientRect(owner_, &client);
+  const RECT now = Bounds();
+  if (now.right - now.left == client.right && now.bottom - now.top == client.bottom)
+    Layout();
+  else
+    SetWindowPos(hwnd(), nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ClockPanel::Shown() {
@@ -163,10 +184,10 @@ void ClockPanel::DrawLabel(Label label, bool clearOld) {
   RECT* rect = label == Label::Time ? &timeRect_ : label == Label::Second ? &secondRect_ : &dateRect_;
   const std::u16string_view text =
       label == Label::Time ? texts_.time.view() : label == Label::Second ? texts_.second.view() : texts_.date.view();
-  const POINT origin = label == Label::Time     ? kTimeOrigin
-                       : label == Label::Second ? POINT{secondLeft_, kSecondTop}
-                                                : kDateOrigin;
-  const HFONT font = LabelFont(label);
+  const POINT origin = label == Label::Time     ? POINT{layout_.timeX, layout_.timeY}
+                       : label == Label::Second ? POINT{secondLeft_, layout_.secondTop}
+                                                : POINT{layout_.dateX, layout_.dateY};
+  const HFONT font = LabelFont(label, dpi_);
   const RECT old = *rect;
   if (clearOld) FillSolid(dc, old, kBackColor);
   const SIZE size = Extent(dc, font, text);
@@ -188,12 +209,13 @@ void ClockPanel::Layout() {
   const int w = client.right, h = client.bottom;
   surface_.Resize(hwnd(), w, h);
   HDC dc = surface_.dc();
-  geometry_ = LayoutPanel(w, miniSize_, exitSize_);
-  FillSolid(dc, {0, 0, w, h}, kBackColor);
-  FrameRect1(dc, 0, 0, w - 1, h - 1, kBorderColor);
+  geometry_ = LayoutPanel(w, miniSize_, exitSize_, dpi_);
+  FillSolid(dc, {0, 0, w, h}, kBorderColor);
+  const int b = layout_.border;
+  FillSolid(dc, {b, b, w - b, h - b}, kBackColor);
   RECT title{geometry_.title.left, geometry_.title.top, geometry_.title.right, geometry_.title.bottom};
   if (title.right > title.left) {
-    ScopedSelect sel(dc, YaHei9());
+    ScopedSelect sel(dc, YaHei9(dpi_));
     SetTextColor(dc, kTextColor);
     DrawTextW(dc, W(title_), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
   }

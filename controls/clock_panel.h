@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "controls/panel_accessible.h"
+#include "controls/layout.h"
 #include "controls/panel_regions.h"
 #include "core/window.h"
 #include "core/clock.h"
@@ -24,16 +25,12 @@ class ClockPanel : public Window {
   static constexpr COLORREF kTextColor = RGB(255, 255, 255);
   static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
   static constexpr UINT kClockTimerMs = kTickPeriodMs;
-  static constexpr POINT kTimeOrigin{16, 32};
-  static constexpr int kSecondTop = 48;
-  static constexpr int kSecondGap = 8;  // between the hours and minutes and the seconds
-  static constexpr POINT kDateOrigin{16, 64};
 
   enum class Label { None, Time, Second, Date };
 
   // Creates the panel over the owner's whole client area, at the bottom of the z-order.
-  // clock: the present local time.
-  ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock);
+  // clock: the present local time; dpi: the owner's resolution.
+  ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock, int dpi = kBaseDpi);
   ~ClockPanel() override;
 
   // Each show of the owner: back to the bottom, and the clock started; it runs from the
@@ -50,6 +47,10 @@ class ClockPanel : public Window {
   const ClockTime& LastTick() const { return moment_; }
   // Stops the clock's timer for good (tests tick it by hand).
   void StopClock();
+  // The owner moved to a monitor of another resolution: strips, fonts and places follow; the
+  // panel is laid out anew when the owner's size changes, or now when it did not.
+  void SetDpi(int dpi);
+  int dpi() const { return dpi_; }
 
   // Raised at the end of every tick, after the labels are current.
   std::function<void()> RealTime;
@@ -78,6 +79,9 @@ class ClockPanel : public Window {
 
  private:
   void ReadClock();  // fills moment_ and texts_; true labels are redrawn by the caller
+  void LoadStrips();
+  void FreeStrips();
+  void PlaceSeconds();
   void Layout();
   void DrawFrame(StripSize strip, HDC stripDC, int x, int y, int frame);
   void DrawMini(int frame);
@@ -88,6 +92,8 @@ class ClockPanel : public Window {
 
   HWND owner_;
   std::function<SYSTEMTIME()> clock_;
+  int dpi_;
+  ClockLayout layout_;
   Surface surface_;
   PanelGeometry geometry_;
   std::u16string title_;

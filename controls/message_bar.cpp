@@ -2,23 +2,31 @@
 
 #include <windowsx.h>
 
+#include "controls/art.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
 namespace {
 constexpr wchar_t kBarClass[] = L"TavikMsg";
 constexpr wchar_t kCloseClass[] = L"TavikMsgClose";
-constexpr int kCloseSize = 22;
 }  // namespace
 
-// MsgClose: the 22 x 22 picture at the bar's right end; a click hides the bar.
+// MsgClose: the 22 x 22 picture (at 96 dpi) at the bar's right end; a click hides the bar.
 class MessageBar::CloseMark : public Window {
  public:
-  CloseMark(MessageBar& bar, int left) : bar_(bar) {
-    bitmap_.Reset(static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MSG_CLOSE), IMAGE_BITMAP, 0, 0, 0)));
+  CloseMark(MessageBar& bar, const PixelRect& box, int dpi) : bar_(bar) {
     RegisterClassOnce(kCloseClass);
-    CreateWnd(0, kCloseClass, L"", WS_CHILD | WS_VISIBLE, left, 0, kCloseSize, kCloseSize, bar.hwnd());
+    CreateWnd(0, kCloseClass, L"", WS_CHILD | WS_VISIBLE, box.left, box.top, Width(box), Height(box), bar.hwnd());
+    SetDpi(box, dpi);
+  }
+
+  void SetDpi(const PixelRect& box, int dpi) {
+    StripSize size{};
+    bitmap_.Reset(LoadArt(IDB_MSG_CLOSE, kCloseMarkCell, 1, dpi, size));
+    size_ = size;
+    if (!hwnd()) return;
+    SetWindowPos(hwnd(), nullptr, box.left, box.top, Width(box), Height(box), SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
   }
 
  protected:
@@ -29,13 +37,14 @@ class MessageBar::CloseMark : public Window {
       case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd(), &ps);
-        RECT r{0, 0, kCloseSize, kCloseSize};
+        RECT r;
+        GetClientRect(hwnd(), &r);
         FillSolid(dc, r, kBackColor);
         if (bitmap_) {
           HDC mem = CreateCompatibleDC(dc);
           {
             ScopedSelect select(mem, bitmap_.get());
-            BitBlt(dc, 0, 0, kCloseSize, kCloseSize, mem, 0, 0, SRCCOPY);
+            BitBlt(dc, 0, 0, size_.width, size_.height, mem, 0, 0, SRCCOPY);
           }
           DeleteDC(mem);
         }
@@ -53,15 +62,31 @@ class MessageBar::CloseMark : public Window {
  private:
   MessageBar& bar_;
   GdiObject<HBITMAP> bitmap_;
+  StripSize size_;
 };
 
-MessageBar::MessageBar(HWND parent, int width) {
+MessageBar::MessageBar(HWND parent, const MainLayout& layout)
+    : dpi_(layout.dpi), box_(layout.messageBar), textBox_(layout.messageText), closeBox_(layout.messageClose) {
   RegisterClassOnce(kBarClass);
-  CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, kPos.x, kPos.y, width,
-            kHeight, parent);
-  surface_.Resize(hwnd(), width, kHeight);
+  CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, box_.left, box_.top,
+            Width(box_), Height(box_), parent);
+  surface_.Resize(hwnd(), Width(box_), Height(box_));
   Clear();
-  close_ = std::make_unique<CloseMark>(*this, width - kCloseSize);
+  close_ = std::make_unique<CloseMark>(*this, closeBox_, dpi_);
+}
+
+void MessageBar::SetLayout(const MainLayout& layout) {
+  dpi_ = layout.dpi;
+  box_ = layout.messageBar;
+  textBox_ = layout.messageText;
+  closeBox_ = layout.messageClose;
+  if (!IsAlive()) return;
+  SetWindowPos(hwnd(), nullptr, box_.left, box_.top, Width(box_), Height(box_), SWP_NOZORDER | SWP_NOACTIVATE);
+  surface_.Resize(hwnd(), Width(box_), Height(box_));
+  const std::u16string text = text_;
+  Clear();
+  if (!text.empty()) DrawText(text);
+  if (close_) close_->SetDpi(closeBox_, dpi_);
 }
 
 MessageBar::~MessageBar() = default;
@@ -84,10 +109,10 @@ void MessageBar::DrawText(const std::u16string& text) {
   if (IsAlive()) SetWindowTextW(hwnd(), W(text));  // what a screen reader says
   HDC dc = surface_.dc();
   if (!dc) return;
-  ScopedSelect font(dc, YaHei9());
+  ScopedSelect font(dc, YaHei9(dpi_));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kTextColor);
-  RECT r{kTextLeft, 0, kTextRight, surface_.height()};
+  RECT r{textBox_.left, textBox_.top, textBox_.right, textBox_.bottom};
   ::DrawTextW(dc, W(text), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
   if (IsAlive()) InvalidateRect(hwnd(), nullptr, FALSE);
 }
@@ -112,7 +137,9 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       return 1;
     case WM_PAINT: {
       surface_.Paint(hwnd());
-      DrawFocusCue(hwnd(), ScopedGetDC(hwnd()), {1, 1, surface_.width() - kCloseSize - 1, surface_.height() - 1});
+      const int inset = Scale(1, dpi_);
+      DrawFocusCue(hwnd(), ScopedGetDC(hwnd()),
+                   {inset, inset, closeBox_.left - inset, surface_.height() - inset});
       return 0;
     }
     case WM_LBUTTONDOWN:

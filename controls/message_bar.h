@@ -6,21 +6,18 @@
 #include <memory>
 #include <string>
 
+#include "controls/layout.h"
 #include "core/window.h"
 
 namespace tavik {
 
 class MessageBar : public Window {
  public:
-  static constexpr POINT kPos{1, 77};
-  static constexpr int kHeight = 22;
-  static constexpr int kTextLeft = 5;
-  static constexpr int kTextRight = 150;
   static constexpr COLORREF kBackColor = RGB(255, 245, 185);
   static constexpr COLORREF kTextColor = RGB(0, 110, 190);
 
-  // Hidden at first; width is the parent's inner width minus 2.
-  MessageBar(HWND parent, int width);
+  // Hidden at first, where the main window's layout puts it.
+  MessageBar(HWND parent, const MainLayout& layout);
   ~MessageBar() override;
 
   void Clear();
@@ -31,6 +28,8 @@ class MessageBar : public Window {
   bool Visible() const;
   const std::u16string& text() const { return text_; }  // what the bar reads now
   HWND closeMark() const;
+  // A new resolution: place, size, close mark and font; the text is drawn again.
+  void SetLayout(const MainLayout& layout);
 
   std::function<void()> onClick;
 
@@ -40,6 +39,8 @@ class MessageBar : public Window {
  private:
   class CloseMark;
   void Click();
+  int dpi_ = kBaseDpi;
+  PixelRect box_, textBox_, closeBox_;
   Surface surface_;
   std::unique_ptr<CloseMark> close_;
   std::u16string text_;

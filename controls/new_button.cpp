@@ -1,8 +1,5 @@
 #include "controls/new_button.h"
 
-#include <cfenv>
-#include <cmath>
-
 namespace tavik {
 namespace {
 
@@ -14,42 +11,48 @@ struct Look {
 };
 constexpr Look kNormal{RGB(255, 255, 255), RGB(170, 170, 170), RGB(100, 100, 100)};
 constexpr Look kHover{RGB(200, 90, 90), RGB(255, 255, 255), RGB(255, 255, 255)};
-constexpr RECT kPlusBar{14, 18, 38, 22};
-constexpr RECT kPlusPost{24, 8, 28, 32};
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
-NewButton::NewButton(HWND parent, int x, int y) {
+NewButton::NewButton(HWND parent, int x, int y, int dpi) : dpi_(dpi), layout_(LayoutNewButton(dpi)) {
   RegisterClassOnce(kClass);
-  CreateWnd(0, kClass, kCaption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, kWidth, kHeight, parent);
+  CreateWnd(0, kClass, kCaption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, layout_.width,
+            layout_.height, parent);
+  if (hwnd()) Resize();
+}
+
+void NewButton::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  layout_ = LayoutNewButton(dpi);
   if (hwnd()) Resize();
 }
 
 void NewButton::Resize() {
   RECT r;
   GetWindowRect(hwnd(), &r);
-  if (r.right - r.left != kWidth || r.bottom - r.top != kHeight)
-    SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right - r.left != layout_.width || r.bottom - r.top != layout_.height)
+    SetWindowPos(hwnd(), nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Draw(false);
 }
 
 void NewButton::Draw(bool hover) {
   hovered_ = hover;
   const Look& look = hover ? kHover : kNormal;
-  surface_.Resize(hwnd(), kWidth, kHeight);
+  const int w = layout_.width, h = layout_.height;
+  surface_.Resize(hwnd(), w, h);
   HDC dc = surface_.dc();
-  FillSolid(dc, {0, 0, kWidth, kHeight}, look.back);
-  FillSolid(dc, kPlusBar, look.plus);
-  FillSolid(dc, kPlusPost, look.plus);
-  // Centred on the height of one line of the font, halves rounded to the even pixel.
-  const int lineHeight = TextExtent(dc, YaHei9(), u"Tavik").cy;
-  std::fesetround(FE_TONEAREST);
-  captionTop_ = static_cast<int>(std::nearbyint((kHeight - lineHeight) / 2.0));
-  ScopedSelect font(dc, YaHei9());
+  FillSolid(dc, {0, 0, w, h}, look.back);
+  FillSolid(dc, ToRect(layout_.plusBar), look.plus);
+  FillSolid(dc, ToRect(layout_.plusPost), look.plus);
+  captionTop_ = CaptionTop(h, TextExtent(dc, YaHei9(dpi_), u"Tavik").cy);
+  ScopedSelect font(dc, YaHei9(dpi_));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, look.text);
-  TextOutW(dc, kCaptionLeft, captionTop_, kCaption, static_cast<int>(wcslen(kCaption)));
-  DrawFocusCue(hwnd(), dc, {2, 2, kWidth - 2, kHeight - 2});
+  TextOutW(dc, layout_.captionLeft, captionTop_, kCaption, static_cast<int>(wcslen(kCaption)));
+  const int inset = layout_.focusInset;
+  DrawFocusCue(hwnd(), dc, {inset, inset, w - inset, h - inset});
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 

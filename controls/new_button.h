@@ -4,23 +4,23 @@
 
 #include <functional>
 
+#include "controls/layout.h"
 #include "core/window.h"
 
 namespace tavik {
 
 class NewButton : public Window {
  public:
-  static constexpr int kWidth = 240;
-  static constexpr int kHeight = 40;
-  static constexpr int kCaptionLeft = 64;
-
-  NewButton(HWND parent, int x, int y);
+  NewButton(HWND parent, int x, int y, int dpi = kBaseDpi);
 
   // The Press event: a left press, Enter or Space.
   std::function<void()> onPress;
 
   bool hovered() const { return hovered_; }
   int captionTop() const { return captionTop_; }
+  const NewButtonLayout& layout() const { return layout_; }
+  // Size, plus sign and font for a new resolution.
+  void SetDpi(int dpi);
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
@@ -30,6 +30,8 @@ class NewButton : public Window {
   void Draw(bool hover);
   void Press();  // a left press, Enter or Space
 
+  int dpi_;
+  NewButtonLayout layout_;
   Surface surface_;
   bool hovered_ = false;
   LeaveCheck leaveCheck_;

@@ -11,7 +11,8 @@ int FrameLeft(StripSize strip, int frame) {
   return frame * FrameWidth(strip);
 }
 
-PanelGeometry LayoutPanel(int panelWidth, StripSize mini, StripSize exit) {
+PanelGeometry LayoutPanel(int panelWidth, StripSize mini, StripSize exit, int dpi) {
+  const auto s = [dpi](int px) { return Scale(px, dpi); };
   PanelGeometry g;
   g.width = panelWidth;
   g.mini = mini;
@@ -21,18 +22,20 @@ PanelGeometry LayoutPanel(int panelWidth, StripSize mini, StripSize exit) {
   const double bothThirds = (static_cast<double>(exit.width) + mini.width) / 3.0;
   const double exitThird = exit.width / 3.0;
 
-  g.miniLeft = w - bothThirds - 1;
-  g.miniRight = w - exitThird - 1;
+  g.miniLeft = w - bothThirds - s(1);
+  g.miniRight = w - exitThird - s(1);
+  g.miniTop = g.exitTop = s(1);
+  g.miniY = g.exitY = s(1);
   g.miniBottom = mini.height;
-  g.exitLeft = w - exitThird - 1;
-  g.exitRight = w - 4;
+  g.exitLeft = w - exitThird - s(1);
+  g.exitRight = w - s(4);
   g.exitBottom = exit.height;
 
   // Drawing positions are whole pixels; half pixels go to the even neighbour.
   g.miniX = static_cast<int>(std::nearbyint(g.miniLeft));
   g.exitX = static_cast<int>(std::nearbyint(g.exitLeft));
 
-  g.title = {8, 0, static_cast<int>(std::nearbyint(w - 8 - bothThirds)), 26};
+  g.title = {s(8), 0, static_cast<int>(std::nearbyint(w - s(8) - bothThirds)), s(26)};
   if (g.title.right < g.title.left) g.title.right = g.title.left;
   return g;
 }

@@ -3,24 +3,10 @@
 // move, press or release which button frames to draw and what to do next.
 #pragma once
 
+#include "core/scale.h"
 #include "core/mouse_buttons.h"
 
 namespace tavik {
-
-// A button strip: three frames side by side (normal, hover, pressed).
-struct StripSize {
-  int width = 0;
-  int height = 0;
-};
-
-inline constexpr StripSize kShippedStrip{81, 21};
-
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
 
 struct PanelGeometry {
   int width = 0;               // panel width W
@@ -29,14 +15,15 @@ struct PanelGeometry {
   int exitX = 0, exitY = 1;    // where the close frame is drawn
   PixelRect title;             // title text box; empty when the panel is too narrow
   // Regions, compared with the pointer as delivered: left <= x < right, top <= y <= bottom.
-  // They begin at y = 1 (the top row is the border) and the close region stops 4 px short of
-  // the panel's right edge.
+  // They begin below the border (y = 1 at 96 dpi) and the close region stops 4 px (at 96 dpi)
+  // short of the panel's right edge.
   double miniLeft = 0, miniRight = 0, miniTop = 1, miniBottom = 0;
   double exitLeft = 0, exitRight = 0, exitTop = 1, exitBottom = 0;
 };
 
+// The strips are those drawn at dpi; the design's lengths are scaled to it.
 PanelGeometry LayoutPanel(int panelWidth, StripSize mini = kShippedStrip,
-                          StripSize exit = kShippedStrip);
+                          StripSize exit = kShippedStrip, int dpi = kBaseDpi);
 
 // Width of one frame of a strip, and where frame k (0..2) starts in it.
 int FrameWidth(StripSize strip);

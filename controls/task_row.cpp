@@ -13,18 +13,14 @@ constexpr COLORREF kNormalBack = RGB(255, 255, 255);
 constexpr COLORREF kNormalText = RGB(100, 100, 100);
 constexpr COLORREF kHotBack = RGB(200, 90, 90);
 constexpr COLORREF kHotText = RGB(255, 255, 255);
-constexpr POINT kTimeOrigin{8, 2};
-constexpr int kCycleRight = 217;  // right-aligned: the design box is x 168 ... 217
-constexpr int kCycleTop = 8;
-constexpr int kInfoLeft = 10;
-constexpr int kInfoWidth = 220;
-constexpr int kInfoHeight = 17;
 // Only the first line of the text shows, and a tooltip of a few lines is all one reads: a
 // hand-made file may hold a text of megabytes, which the row neither wraps nor copies whole.
 constexpr size_t kDrawnInfo = 200;
 constexpr size_t kTooltipInfo = 1000;
 
-HFONT TimeFont() { return UiFont(L"微软雅黑", 15.75); }
+HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 15.75, dpi); }
+
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 unsigned NextSerial() {
   static unsigned serial = 0;
@@ -35,10 +31,16 @@ bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p
 
 }  // namespace
 
-TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey)
-    : index_(index), serial_(NextSerial()), onMouseUp_(std::move(onMouseUp)), onMenuKey_(std::move(onMenuKey)) {
+TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey, int dpi)
+    : index_(index),
+      serial_(NextSerial()),
+      onMouseUp_(std::move(onMouseUp)),
+      onMenuKey_(std::move(onMenuKey)),
+      dpi_(dpi),
+      layout_(LayoutRow(dpi)),
+      infoRect_(ToRect(layout_.infoDesign)) {
   RegisterClassOnce(kClass);
-  CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, kWidth, kHeight, parent);
+  CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, layout_.width, layout_.height, parent);
   if (!hwnd()) return;
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              0, 0, 0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -51,7 +53,7 @@ TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandle
     ti.rect = infoRect_;
     ti.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, layout_.tooltipWidth);
     UpdateTooltip();
   }
   UpdateName();
@@ -99,14 +101,27 @@ void TaskRow::UpdateTooltip() {
 
 RECT TaskRow::TimeRect() const {
   ScopedGetDC dc(hwnd());
-  const SIZE s = TextExtent(dc, TimeFont(), task_.time);
-  return {kTimeOrigin.x, kTimeOrigin.y, kTimeOrigin.x + s.cx, kTimeOrigin.y + s.cy};
+  const SIZE s = TextExtent(dc, TimeFont(dpi_), task_.time);
+  return {layout_.timeX, layout_.timeY, layout_.timeX + s.cx, layout_.timeY + s.cy};
 }
 
 RECT TaskRow::CycleRect() const {
   ScopedGetDC dc(hwnd());
-  const SIZE s = TextExtent(dc, YaHei9(), task_.cycle);
-  return {kCycleRight - s.cx, kCycleTop, kCycleRight, kCycleTop + s.cy};
+  const SIZE s = TextExtent(dc, YaHei9(dpi_), task_.cycle);
+  return {layout_.cycleRight - s.cx, layout_.cycleTop, layout_.cycleRight, layout_.cycleTop + s.cy};
+}
+
+void TaskRow::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  layout_ = LayoutRow(dpi);
+  if (tooltip_) SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, layout_.tooltipWidth);
+  Normal();
+  // A row places its text when it is shown (the template row never is).
+  if (IsWindowVisible(hwnd()))
+    PlaceInfo();
+  else
+    infoRect_ = ToRect(layout_.infoDesign);
 }
 
 bool TaskRow::OverLabel(POINT p) const {
@@ -116,8 +131,8 @@ bool TaskRow::OverLabel(POINT p) const {
 void TaskRow::Normal() {
   RECT r;
   GetWindowRect(hwnd(), &r);
-  if (r.right - r.left != kWidth || r.bottom - r.top != kHeight)
-    SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right - r.left != layout_.width || r.bottom - r.top != layout_.height)
+    SetWindowPos(hwnd(), nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   highlighted_ = false;
   Paint();
 }
@@ -132,9 +147,7 @@ void TaskRow::Highlight() {
 
 void TaskRow::PlaceInfo() {
   ScopedGetDC dc(hwnd());
-  const int h = TextExtent(dc, YaHei9(), u"test").cy;
-  const int top = (20 - h) / 2 + 30;
-  infoRect_ = {kInfoLeft, top, kInfoLeft + kInfoWidth, top + kInfoHeight};
+  infoRect_ = ToRect(RowInfoRect(layout_, TextExtent(dc, YaHei9(dpi_), u"test").cy));
   UpdateTooltip();
 }
 
@@ -160,25 +173,27 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       HDC dc = BeginPaint(hwnd(), &ps);
       // Draw into memory first so a repaint never flickers.
       HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, kWidth, kHeight);
+      const int w = layout_.width, h = layout_.height;
+      HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
       HGDIOBJ oldBmp = SelectObject(mem, bmp);
       const COLORREF back = highlighted_ ? kHotBack : kNormalBack;
-      FillSolid(mem, {0, 0, kWidth, kHeight}, back);
+      FillSolid(mem, {0, 0, w, h}, back);
       SetBkMode(mem, TRANSPARENT);
       SetTextColor(mem, highlighted_ ? kHotText : kNormalText);
       {
-        ScopedSelect f(mem, TimeFont());
-        TextOutW(mem, kTimeOrigin.x, kTimeOrigin.y, W(task_.time), static_cast<int>(task_.time.size()));
+        ScopedSelect f(mem, TimeFont(dpi_));
+        TextOutW(mem, layout_.timeX, layout_.timeY, W(task_.time), static_cast<int>(task_.time.size()));
       }
       {
-        ScopedSelect f(mem, YaHei9());
+        ScopedSelect f(mem, YaHei9(dpi_));
         RECT cycle = CycleRect();
         DrawTextW(mem, W(task_.cycle), -1, &cycle, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
         RECT info = infoRect_;  // only the first line of the wrapped text fits
         DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
       }
-      DrawFocusCue(hwnd(), mem, {2, 2, kWidth - 2, kHeight - 2});
-      BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
+      const int inset = layout_.focusInset;
+      DrawFocusCue(hwnd(), mem, {inset, inset, w - inset, h - inset});
+      BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
       SelectObject(mem, oldBmp);
       DeleteObject(bmp);
       DeleteDC(mem);

@@ -1,4 +1,4 @@
-// One task in the main window's list: a white 240 x 50 strip with the time at the top left,
+// One task in the main window's list: a white 240 x 50 strip (at 96 dpi) with the time at the top left,
 // the cycle at the top right and the first line of the reminder text below. It lights up
 // under the pointer and reports every button release over it to its owner.
 #pragma once
@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "controls/layout.h"
 #include "core/task_data.h"
 #include "core/window.h"
 
@@ -13,15 +14,13 @@ namespace tavik {
 
 class TaskRow : public Window {
  public:
-  static constexpr int kWidth = 240;
-  static constexpr int kHeight = 50;
-
   // button: kLeftButton, kRightButton or kMiddleButton.
   using MouseUpHandler = std::function<void(TaskRow& row, short button)>;
   // The menu key or Shift+F10 while the row has the keyboard.
   using MenuKeyHandler = std::function<void(TaskRow& row)>;
 
-  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr);
+  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr,
+          int dpi = kBaseDpi);
 
   int index() const { return index_; }
   unsigned serial() const { return serial_; }  // unique per row for the whole run
@@ -39,6 +38,9 @@ class TaskRow : public Window {
   RECT InfoRect() const { return infoRect_; }
   RECT TimeRect() const;
   RECT CycleRect() const;
+  // Size, labels and fonts for a new resolution.
+  void SetDpi(int dpi);
+  const RowLayout& layout() const { return layout_; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
@@ -56,10 +58,12 @@ class TaskRow : public Window {
   unsigned serial_;
   MouseUpHandler onMouseUp_;
   MenuKeyHandler onMenuKey_;
+  int dpi_;
+  RowLayout layout_;
   Task task_{u"00:00", u"循环周期", u"提醒内容"};
   bool highlighted_ = false;
   LeaveCheck leaveCheck_;
-  RECT infoRect_{10, 32, 230, 49};
+  RECT infoRect_{};
   HWND tooltip_ = nullptr;
   std::u16string tipText_;
 };

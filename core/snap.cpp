@@ -8,9 +8,9 @@ namespace {
 
 // Window positions may be anywhere in int's range; sums are taken in 64 bits so that far-off
 // positions neither overflow nor snap.
-bool Near(std::int64_t a, std::int64_t b) {
+bool Near(std::int64_t a, std::int64_t b, int distance) {
   const std::int64_t d = a - b;
-  return d > -kSnapDistance && d < kSnapDistance;
+  return d > -distance && d < distance;
 }
 
 int ToInt(std::int64_t v) {
@@ -21,13 +21,13 @@ int ToInt(std::int64_t v) {
 
 }  // namespace
 
-SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy) {
+SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy, int distance) {
   std::int64_t nx = x;
   std::int64_t ny = y;
-  if (Near(nx, area.left)) nx = area.left;
-  if (Near(ny, area.top)) ny = area.top;
-  if (Near(nx + cx, area.right)) nx = static_cast<std::int64_t>(area.right) - cx;
-  if (Near(ny + cy, area.bottom)) ny = static_cast<std::int64_t>(area.bottom) - cy;
+  if (Near(nx, area.left, distance)) nx = area.left;
+  if (Near(ny, area.top, distance)) ny = area.top;
+  if (Near(nx + cx, area.right, distance)) nx = static_cast<std::int64_t>(area.right) - cx;
+  if (Near(ny + cy, area.bottom, distance)) ny = static_cast<std::int64_t>(area.bottom) - cy;
   return {ToInt(nx), ToInt(ny)};
 }
 

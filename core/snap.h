@@ -4,7 +4,8 @@
 
 namespace tavik {
 
-inline constexpr int kSnapDistance = 20;  // an edge closer than this (in pixels) pulls the window
+// An edge closer than this pulls the window: 20 px at 96 dpi, scaled at other resolutions.
+inline constexpr int kSnapDistance = 20;
 
 struct WorkArea {
   int left = 0;
@@ -21,7 +22,8 @@ struct SnapPoint {
 // The window's new top-left corner for a proposed position (x, y) and size (cx, cy). Left and
 // top are tried first, right and bottom last, so a window near both edges of an axis ends at
 // the right or bottom one. Each test uses x and y as the earlier steps left them.
-SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy);
+// `distance`: kSnapDistance at the window's resolution.
+SnapPoint SnapToWorkArea(const WorkArea& area, int x, int y, int cx, int cy, int distance = kSnapDistance);
 
 // The top-left corner that puts a window of size (cx, cy) at (x, y) wholly into the area,
 // moved no further than needed; a window larger than the area keeps its left or top edge on

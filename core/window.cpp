@@ -138,20 +138,38 @@ bool FocusCueVisible(HWND control) {
   return GetFocus() == control && !(SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
-HFONT UiFont(const wchar_t* face, double points, int weight) {
-  static std::map<std::tuple<std::wstring, double, int>, HFONT> fonts;  // live for the whole run
-  auto key = std::make_tuple(std::wstring(face), points, weight);
+HFONT UiFont(const wchar_t* face, double points, int dpi, int weight, BYTE charset) {
+  // Live for the whole run: a few faces at the resolutions of the monitors met.
+  static std::map<std::tuple<std::wstring, double, int, int, BYTE>, HFONT> fonts;
+  auto key = std::make_tuple(std::wstring(face), points, dpi, weight, charset);
   auto it = fonts.find(key);
   if (it != fonts.end()) return it->second;
-  const int height = -static_cast<int>(std::lround(points * 96.0 / 72.0));
-  HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET,
+  const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
+  HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, face);
   fonts.emplace(key, font);
   return font;
 }
 
-HFONT YaHei9() { return UiFont(L"微软雅黑", 9); }
+HFONT YaHei9(int dpi) { return UiFont(L"微软雅黑", 9, dpi); }
+
+int SystemDpi() {
+  static const int dpi = [] {
+    ScopedGetDC screen(nullptr);
+    const int value = GetDeviceCaps(screen, LOGPIXELSY);
+    return value > 0 ? value : kBaseDpi;
+  }();
+  return dpi;
+}
+
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpiForWindow && hwnd ? getDpiForWindow(hwnd) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color) {
   const COLORREF old = SetBkColor(dc, color);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/mouse_buttons.h"
+#include "core/scale.h"
 #include "core/scoped.h"
 
 namespace tavik {
@@ -114,9 +115,17 @@ constexpr bool IsPressKey(WPARAM vk) { return vk == VK_RETURN || vk == VK_SPACE;
 // name in the program's folder, where downloads land. Null when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
-// The program's fonts, made once. Sizes in points at 96 dpi.
-HFONT UiFont(const wchar_t* face, double points, int weight = FW_NORMAL);
-HFONT YaHei9();
+// The program's fonts, made once for each resolution: points at dpi.
+HFONT UiFont(const wchar_t* face, double points, int dpi = kBaseDpi, int weight = FW_NORMAL,
+             BYTE charset = GB2312_CHARSET);
+HFONT YaHei9(int dpi = kBaseDpi);
+
+// The resolution a window is shown at: its monitor's under per-monitor awareness (Windows 10),
+// otherwise the system's.
+int WindowDpi(HWND hwnd);
+int SystemDpi();
+// The dpi of a WM_DPICHANGED.
+inline int DpiOfChange(WPARAM wp) { return HIWORD(wp) ? HIWORD(wp) : kBaseDpi; }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color);
 void FrameRect1(HDC dc, int left, int top, int right, int bottom, COLORREF color);

@@ -11,8 +11,6 @@ constexpr wchar_t kClass[] = L"TavikNewTask";
 constexpr wchar_t kOwnerClass[] = L"TavikNewTaskOwner";
 constexpr wchar_t kCaption[] = L"新任务";
 constexpr UINT_PTR kKeyFilterId = 1;
-constexpr int kListHeight = 25;      // a closed drop-down list
-constexpr int kDropHeight = 240;     // room for the opened list below it
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
@@ -78,11 +76,11 @@ void FillList(HWND list, const std::vector<std::u16string>& texts) {
 
 // The closed list takes the designed height whatever the font's line height is. Systems
 // differ in what they add to the height they are given, so it is measured until it fits.
-void FitListHeight(HWND list) {
+void FitListHeight(HWND list, int height) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     RECT r;
     GetWindowRect(list, &r);
-    const int off = kListHeight - (r.bottom - r.top);
+    const int off = height - (r.bottom - r.top);
     if (off == 0) return;
     const auto field = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     if (field + off <= 0) return;
@@ -90,57 +88,118 @@ void FitListHeight(HWND list) {
   }
 }
 
+// The window's outer size for a client area at dpi, as the system draws its frame there.
+SIZE FrameSize(int clientWidth, int clientHeight, int dpi) {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (!adjustForDpi || !adjustForDpi(&frame, kDialogStyle, FALSE, kDialogExStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 }  // namespace
 
-HWND NewTaskDialog::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                               int w, int h) {
-  return AddChild(hwnd(), cls, text, style, id, RECT{x, y, x + w, y + h}, YaHei9());
+// Every control and where the layout puts it.
+std::vector<std::pair<int, PixelRect>> NewTaskDialog::Boxes() const {
+  const DialogLayout& d = layout_;
+  std::vector<std::pair<int, PixelRect>> boxes{
+      {kCreateId, d.create},
+      {kCancelId, d.cancel},
+      {kTipsId, d.tips},
+      {kHourId, {d.hour.left, d.hour.top, d.hour.right, d.hour.top + d.dropHeight}},
+      {kMinuteId, {d.minute.left, d.minute.top, d.minute.right, d.minute.top + d.dropHeight}},
+      {kSoundId, d.sound},
+      {kTimeLabelId, d.timeLabel},
+      {kHourLabelId, d.hourLabel},
+      {kMinuteLabelId, d.minuteLabel},
+      {kRepeatLabelId, d.repeatLabel},
+      {kTipsLabelId, d.tipsLabel},
+      {kCounterId, d.counter},
+  };
+  for (int i = 0; i < 7; ++i) boxes.emplace_back(kWeekId + i, d.week[static_cast<size_t>(i)]);
+  return boxes;
+}
+
+HWND NewTaskDialog::AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+  PixelRect box{};
+  for (const auto& [boxId, where] : Boxes())
+    if (boxId == id) box = where;
+  return AddChild(hwnd(), cls, text, style, id, ToRect(box), YaHei9(dpi_));
+}
+
+void NewTaskDialog::ApplyDpi(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  layout_ = LayoutDialog(dpi);
+  if (suggested) {
+    SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The client area is the layout's, with the frame the system draws now.
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  if (client.right != layout_.clientWidth || client.bottom != layout_.clientHeight) {
+    const RECT outer = Bounds();
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(hwnd(), nullptr, outer.left, outer.top, layout_.clientWidth + frameWidth,
+                 layout_.clientHeight + frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const auto& [id, box] : Boxes()) {
+    HWND control = Control(id);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9(dpi)), FALSE);
+    SetWindowPos(control, nullptr, box.left, box.top, Width(box), Height(box), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitListHeight(Control(kHourId), layout_.listHeight);
+  FitListHeight(Control(kMinuteId), layout_.listHeight);
+  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void NewTaskDialog::Load() {
   if (IsAlive()) return;
   RegisterClassOnce(kClass);
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
-  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  if (!CreateWnd(kDialogExStyle, kClass, kCaption, kDialogStyle, x, y, w, h, HiddenOwner())) return;
+  dpi_ = SystemDpi();
+  layout_ = LayoutDialog(dpi_);
+  const SIZE frame = FrameSize(layout_.clientWidth, layout_.clientHeight, dpi_);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2;
+  if (!CreateWnd(kDialogExStyle, kClass, kCaption, kDialogStyle, x, y, frame.cx, frame.cy, HiddenOwner())) return;
   ID = 0;
 
   // Created in tab order: "创建", "取消", the text, then the rest.
-  AddControl(L"BUTTON", L"创建", BS_PUSHBUTTON | WS_TABSTOP, kCreateId, 192, 216, 73, 25);
-  AddControl(L"BUTTON", L"取消", BS_PUSHBUTTON | WS_TABSTOP, kCancelId, 272, 216, 73, 25);
+  AddControl(L"BUTTON", L"创建", BS_PUSHBUTTON | WS_TABSTOP, kCreateId);
+  AddControl(L"BUTTON", L"取消", BS_PUSHBUTTON | WS_TABSTOP, kCancelId);
   HWND tips = AddControl(L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
-                         kTipsId, 16, 136, 329, 73);
+                         kTipsId);
   SetWindowLongW(tips, GWL_EXSTYLE, GetWindowLongW(tips, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
   SetWindowPos(tips, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   SendMessageW(tips, EM_SETLIMITTEXT, kMaxInfoLength, 0);
   SetWindowSubclass(tips, &TipsKeyFilter, kKeyFilterId, 0);
 
-  HWND hour = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHourId, 184, 16, 57,
-                         kDropHeight);
-  HWND minute = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kMinuteId, 272, 16,
-                           57, kDropHeight);
+  HWND hour = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHourId);
+  HWND minute = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kMinuteId);
   FillList(hour, HourTexts());
   FillList(minute, MinuteTexts());
-  FitListHeight(hour);
-  FitListHeight(minute);
+  FitListHeight(hour, layout_.listHeight);
+  FitListHeight(minute, layout_.listHeight);
   for (int i = 0; i < 7; ++i)
-    AddControl(L"BUTTON", W(kWeekBoxTexts[i]), BS_AUTOCHECKBOX | WS_TABSTOP, kWeekId + i, 16 + 48 * i, 64, 41,
-               17);
+    AddControl(L"BUTTON", W(kWeekBoxTexts[i]), BS_AUTOCHECKBOX | WS_TABSTOP, kWeekId + i);
   // Every reminder plays the alert, so the box says so and cannot be changed; nothing reads it.
-  HWND sound = AddControl(L"BUTTON", L"提示音", BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED, kSoundId, 16, 88,
-                          329, 17);
+  HWND sound = AddControl(L"BUTTON", L"提示音", BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED, kSoundId);
   SendMessageW(sound, BM_SETCHECK, BST_CHECKED, 0);
 
-  AddControl(L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, -1, 16, 16, 24, 17);
-  AddControl(L"STATIC", L"时", SS_LEFT | SS_NOPREFIX, -1, 240, 24, 17, 17);
-  AddControl(L"STATIC", L"分", SS_LEFT | SS_NOPREFIX, -1, 328, 24, 17, 17);
-  AddControl(L"STATIC", L"重复", SS_LEFT | SS_NOPREFIX, -1, 16, 40, 24, 17);
-  AddControl(L"STATIC", L"提醒标签", SS_LEFT | SS_NOPREFIX, -1, 16, 112, 49, 17);
-  AddControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, kCounterId, 296, 112, 49, 17);
+  AddControl(L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, kTimeLabelId);
+  AddControl(L"STATIC", L"时", SS_LEFT | SS_NOPREFIX, kHourLabelId);
+  AddControl(L"STATIC", L"分", SS_LEFT | SS_NOPREFIX, kMinuteLabelId);
+  AddControl(L"STATIC", L"重复", SS_LEFT | SS_NOPREFIX, kRepeatLabelId);
+  AddControl(L"STATIC", L"提醒标签", SS_LEFT | SS_NOPREFIX, kTipsLabelId);
+  AddControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, kCounterId);
   UpdateCounter();
+  // The monitor may have a resolution of its own.
+  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) ApplyDpi(dpi, nullptr);
   TakeDialogKeys(hwnd());
   pristine_ = Snapshot();
 }
@@ -276,6 +335,9 @@ LRESULT NewTaskDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     }
     case WM_CLOSE:
       Unload();
+      return 0;
+    case WM_DPICHANGED:  // moved onto a monitor of another resolution
+      ApplyDpi(DpiOfChange(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
     default:
       break;

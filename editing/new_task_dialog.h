@@ -4,6 +4,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/layout.h"
 
 #include "core/task_data.h"
 #include "core/task_list.h"
@@ -17,9 +21,6 @@ class NewTaskDialog : public Window {
   // "创建" adds to or changes this list.
   explicit NewTaskDialog(TaskList& list) : list_(list) {}
 
-  static constexpr int kClientWidth = 361;
-  static constexpr int kClientHeight = 251;
-
   // Control identifiers (kept clear of IDOK and IDCANCEL, which Enter and Escape produce).
   static constexpr int kCreateId = 101;   // Command1 "创建"
   static constexpr int kCancelId = 102;   // Command2 "取消"
@@ -29,6 +30,11 @@ class NewTaskDialog : public Window {
   static constexpr int kWeekId = 110;     // Week(0) .. Week(6) are kWeekId + i
   static constexpr int kSoundId = 120;    // Check1 "提示音"
   static constexpr int kCounterId = 121;  // Zs "N/80 字"
+  static constexpr int kTimeLabelId = 131;  // the labels "时间", "时", "分", "重复", "提醒标签"
+  static constexpr int kHourLabelId = 132;
+  static constexpr int kMinuteLabelId = 133;
+  static constexpr int kRepeatLabelId = 134;
+  static constexpr int kTipsLabelId = 135;
 
   // 0 for a new task, otherwise the row being changed. Back to 0 whenever the dialog closes.
   short ID = 0;
@@ -47,6 +53,9 @@ class NewTaskDialog : public Window {
   // One of the dialog's controls by its identifier (null while the dialog is not loaded).
   HWND Control(int id) const { return hwnd() ? GetDlgItem(hwnd(), id) : nullptr; }
 
+  // Where the controls go at the resolution it is shown at (361 x 251 at 96 dpi).
+  const DialogLayout& layout() const { return layout_; }
+
   // "创建" and "取消", as the buttons do.
   void Create();
   void Cancel() { Unload(); }
@@ -62,7 +71,9 @@ class NewTaskDialog : public Window {
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
 
  private:
-  HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h);
+  std::vector<std::pair<int, PixelRect>> Boxes() const;
+  HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id);
+  void ApplyDpi(int dpi, const RECT* suggested);
   struct State {
     int hour = -1, minute = -1;
     WeekChecks week{};
@@ -78,6 +89,8 @@ class NewTaskDialog : public Window {
   std::u16string Text(int id) const;
 
   TaskList& list_;
+  int dpi_ = kBaseDpi;
+  DialogLayout layout_ = LayoutDialog(kBaseDpi);
   State pristine_;
 };
 

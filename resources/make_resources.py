@@ -8,6 +8,7 @@ Run it again after changing a shape or a tone and commit the files it writes.
 import math
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -210,8 +211,23 @@ def icon_image(canvas):
     return header + bytes(xor) + bytes(mask)
 
 
+def png_image(canvas):
+    """One icon image as a PNG (RGBA, no filtering): how the larger sizes are kept small."""
+    raw = b"".join(b"\0" + bytes(v for px in line for v in px) for line in canvas.px)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", canvas.width, canvas.height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+# Sizes from this one on are stored as PNG; the program itself loads only the small icon.
+PNG_FROM = 48
+
+
 def icon_file(canvases):
-    images = [icon_image(c) for c in canvases]
+    images = [png_image(c) if c.width >= PNG_FROM else icon_image(c) for c in canvases]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for c, img in zip(canvases, images):
@@ -235,6 +251,31 @@ def bmp_file(canvas):
     info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return header + info + bytes(pixels)
+
+
+def bmp8_file(canvas):
+    """8-bit BMP with the picture's own palette (it has at most 256 colours): a third of
+    the bytes of a 24-bit one, the same pixels."""
+    colours = sorted({px[:3] for line in canvas.px for px in line})
+    if len(colours) > 256:
+        return bmp_file(canvas)
+    index = {c: i for i, c in enumerate(colours)}
+    w, h = canvas.width, canvas.height
+    stride = (w + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(range(h)):
+        line = bytes(index[px[:3]] for px in canvas.px[row])
+        pixels += line + bytes(stride - len(line))
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(pixels), 2835, 2835, len(colours), 0)
+    offset = 14 + len(info) + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return header + info + palette + bytes(pixels)
+
+
+def scaled(px, percent):
+    """A length of the 100 % drawing at `percent`, halves rounded up, as the program does."""
+    return (px * percent + 50) // 100
 
 
 FRAME_W, FRAME_H = 27, 21
@@ -262,11 +303,41 @@ def button_strip(glyph):
     return canvas
 
 
-def message_close():
+def message_close(percent=100):
     # A small cross in the middle of a 22 x 22 square of the message bar's yellow.
-    canvas = Canvas(22, 22, MSG_BAR)
-    canvas.paint([(stroke(7.5, 7.5, 14.5, 14.5, 1.15), MSG_CROSS),
-                  (stroke(14.5, 7.5, 7.5, 14.5, 1.15), MSG_CROSS)])
+    size = scaled(22, percent)
+    k = size / 22
+    canvas = Canvas(size, size, MSG_BAR)
+    canvas.paint([(stroke(7.5 * k, 7.5 * k, 14.5 * k, 14.5 * k, 1.15 * k), MSG_CROSS),
+                  (stroke(14.5 * k, 7.5 * k, 7.5 * k, 14.5 * k, 1.15 * k), MSG_CROSS)])
+    return canvas
+
+
+# The buttons' glyphs drawn at 150 % and 200 %: the bar stays whole pixels, the cross is two
+# smoothed strokes, as the 100 % cross's three-pixel diagonals.
+def bar_shape(percent):
+    x0, x1 = scaled(8, percent), scaled(19, percent)
+    y0, y1 = scaled(13, percent), scaled(16, percent)
+    return lambda x, y: x0 <= x < x1 and y0 <= y < y1
+
+
+def cross_shape(percent):
+    k = percent / 100
+    half = 1.06 * k
+    a, b = 8.5 * k + 0.5 * k, 18.5 * k - 0.5 * k  # columns of the 100 % cross's end pixels
+    top, bottom = 5.5 * k + 0.5 * k, 15.5 * k - 0.5 * k
+    down = stroke(a, top, b, bottom, half)
+    up = stroke(a, bottom, b, top, half)
+    return lambda x, y: down(x, y) or up(x, y)
+
+
+def scaled_strip(shape, percent):
+    fw, fh = scaled(FRAME_W, percent), scaled(FRAME_H, percent)
+    canvas = Canvas(3 * fw, fh, PANEL_RED)
+    inside = shape(percent)
+    for frame, colour in enumerate((GLYPH, GLYPH, GLYPH_PRESSED)):
+        left = frame * fw
+        canvas.paint([(lambda x, y, left=left: 0 <= x - left < fw and inside(x - left, y), colour)])
     return canvas
 
 
@@ -277,10 +348,16 @@ def write(name, data):
 
 def main():
     write("beep.wav", wave_file(chime_samples()))
-    write("tavik.ico", icon_file([pixel_art(SMALL_CLOCK), alarm_clock(32)]))
+    # 16, 24 and 32 for the small icon at 100, 150 and 200 %; 32, 48 and 64 for the large one.
+    write("tavik.ico", icon_file([pixel_art(SMALL_CLOCK), alarm_clock(24), alarm_clock(32),
+                                  alarm_clock(48), alarm_clock(64)]))
     write("btn_mini.bmp", bmp_file(button_strip(bar_glyph)))
     write("btn_exit.bmp", bmp_file(button_strip(cross_glyph)))
     write("msg_close.bmp", bmp_file(message_close()))
+    for percent in (150, 200):
+        write("btn_mini_%d.bmp" % percent, bmp8_file(scaled_strip(bar_shape, percent)))
+        write("btn_exit_%d.bmp" % percent, bmp8_file(scaled_strip(cross_shape, percent)))
+        write("msg_close_%d.bmp" % percent, bmp8_file(message_close(percent)))
 
 
 if __name__ == "__main__":

@@ -8,10 +8,14 @@ namespace tavik {
 namespace {
 
 constexpr wchar_t kClass[] = L"TavikReminder";
-constexpr RECT kTimeBox{16, 8, 16 + 58, 8 + 38};
-constexpr RECT kInfoBox{16, 48, 16 + 241, 48 + 97};
-constexpr RECT kCloseBox{184, 160, 184 + 73, 160 + 25};
 constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
+
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 21.75, dpi); }
+
+void Place(HWND child, const PixelRect& box) {
+  SetWindowPos(child, nullptr, box.left, box.top, Width(box), Height(box), SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
@@ -21,17 +25,23 @@ void ReminderPopup::Load() {
   if (IsAlive()) return;
   ++loadSerial_;
   RegisterClassOnce(kClass);
-  // Just outside the screen's right edge, its bottom 40 px above the screen's bottom.
+  // Just outside the primary screen's right edge, its bottom 40 px (at 96 dpi) above the
+  // screen's bottom.
+  dpi_ = SystemDpi();
+  layout_ = LayoutPopup(dpi_);
   const int left = GetSystemMetrics(SM_CXSCREEN);
-  const int top = GetSystemMetrics(SM_CYSCREEN) - kHeight - kBottomGap;
-  if (!CreateWnd(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"提醒", WS_POPUP | WS_CLIPCHILDREN, left, top, kWidth,
-                 kHeight, nullptr))
+  const int top = GetSystemMetrics(SM_CYSCREEN) - layout_.height - layout_.bottomGap;
+  if (!CreateWnd(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"提醒", WS_POPUP | WS_CLIPCHILDREN, left, top,
+                 layout_.width, layout_.height, nullptr))
     return;
   backBrush_ = CreateSolidBrush(kBackColor);
-  time_ = AddChild(hwnd(), L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, 0, kTimeBox, UiFont(L"微软雅黑", 21.75));
-  info_ = AddChild(hwnd(), L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, kInfoBox,
-                   YaHei9());
-  close_ = AddChild(hwnd(), L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, kCloseBox, YaHei9());
+  time_ = AddChild(hwnd(), L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, 0, ToRect(layout_.timeBox), TimeFont(dpi_));
+  info_ = AddChild(hwnd(), L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0,
+                   ToRect(layout_.infoBox), YaHei9(dpi_));
+  close_ = AddChild(hwnd(), L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, ToRect(layout_.closeBox),
+                    YaHei9(dpi_));
+  // The primary monitor may have a resolution of its own.
+  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) ApplyDpi(dpi);
   FitTimeLabel();
   TakeDialogKeys(hwnd());  // Enter and Esc close it, as any one-button box
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -60,6 +70,26 @@ void ReminderPopup::FitTimeLabel() {
   SetWindowPos(time_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ReminderPopup::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  layout_ = LayoutPopup(dpi);
+  // Its bottom keeps its gap above the screen's bottom; once slid in, its right edge stays on
+  // the screen's, and before (or while) it slides its left edge stays where it is.
+  const RECT now = Bounds();
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int left = now.right <= screenWidth ? now.right - layout_.width : now.left;
+  SetWindowPos(hwnd(), nullptr, left, GetSystemMetrics(SM_CYSCREEN) - layout_.height - layout_.bottomGap,
+               layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(time_, WM_SETFONT, reinterpret_cast<WPARAM>(TimeFont(dpi)), FALSE);
+  SendMessageW(info_, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9(dpi)), FALSE);
+  SendMessageW(close_, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9(dpi)), FALSE);
+  Place(time_, layout_.timeBox);
+  Place(info_, layout_.infoBox);
+  Place(close_, layout_.closeBox);
+  FitTimeLabel();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 void ReminderPopup::Show() {
   Load();
   if (!IsAlive()) return;
@@ -71,18 +101,16 @@ void ReminderPopup::Slide() {
   KillTimer(hwnd(), kSlideTimerId);  // one slide per load, even when a later tick is due meanwhile
   const unsigned serial = loadSerial_;
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  const RECT start = Bounds();
-  const int width = start.right - start.left;
-  const int top = start.top;
-  int left = start.left;
+  // Read at every step: a change of resolution meanwhile resizes it where it is.
+  RECT now = Bounds();
   do {
-    MoveTo(left - kSlideStep, top);
+    MoveTo(now.left - layout_.slideStep, now.top);
     Delay(kSlideDelayMs);
     // Closed while it slid (and perhaps loaded anew since): this slide is over, and silent.
     if (!IsAlive() || serial != loadSerial_) return;
-    left = Bounds().left;
-  } while (screenWidth - width + kSlideStep < left);
-  MoveTo(screenWidth - width, top);
+    now = Bounds();
+  } while (screenWidth - (now.right - now.left) + layout_.slideStep < now.left);
+  MoveTo(screenWidth - (now.right - now.left), now.top);
 
   // The sound is played from the program's own resource bytes, which stay mapped for the
   // whole run, so the player may read them as it loops.
@@ -122,8 +150,9 @@ LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       HDC dc = BeginPaint(hwnd(), &ps);
       RECT r;
       GetClientRect(hwnd(), &r);
-      FillSolid(dc, r, kBackColor);
-      FrameRect1(dc, 0, 0, r.right - 1, r.bottom - 1, kFrameColor);
+      const int b = layout_.border;
+      FillSolid(dc, r, kFrameColor);
+      FillSolid(dc, {b, b, r.right - b, r.bottom - b}, kBackColor);
       EndPaint(hwnd(), &ps);
       return 0;
     }
@@ -144,6 +173,9 @@ LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       break;
     case WM_SETFOCUS:
       if (close_) SetFocus(close_);
+      return 0;
+    case WM_DPICHANGED:  // the primary monitor's resolution changed
+      ApplyDpi(DpiOfChange(wp));
       return 0;
     case WM_COMMAND:
       if ((LOWORD(wp) == kCloseId && HIWORD(wp) == BN_CLICKED) || LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "controls/layout.h"
 #include "core/services.h"
 #include "core/window.h"
 
@@ -12,10 +13,6 @@ namespace tavik {
 
 class ReminderPopup : public Window {
  public:
-  static constexpr int kWidth = 272;  // client area; the window has no frame
-  static constexpr int kHeight = 194;
-  static constexpr int kBottomGap = 40;  // above the screen's bottom
-  static constexpr int kSlideStep = 15;
   static constexpr short kSlideDelayMs = 15;
   static constexpr UINT_PTR kSlideTimerId = 1;  // Timer1
   static constexpr UINT kSlideTimerMs = 15;
@@ -42,6 +39,8 @@ class ReminderPopup : public Window {
   HWND timeLabel() const { return time_; }
   HWND info() const { return info_; }
   HWND closeButton() const { return close_; }
+  // Where its parts go at the resolution it is shown at (its size: 272 x 194 at 96 dpi).
+  const PopupLayout& layout() const { return layout_; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
@@ -51,10 +50,13 @@ class ReminderPopup : public Window {
   void Load();
   void Slide();
   void FitTimeLabel();
+  void ApplyDpi(int dpi);
 
   void StopSound();
 
   const Services& services_;
+  int dpi_ = kBaseDpi;
+  PopupLayout layout_ = LayoutPopup(kBaseDpi);
   HWND time_ = nullptr, info_ = nullptr, close_ = nullptr;
   HBRUSH backBrush_ = nullptr;
   bool ringing_ = false;

@@ -30,12 +30,20 @@ bool MainWindow::Create() {
   icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TAVIK), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   RegisterClassOnce(kClass, 0, icon_);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+  // Centred on the primary screen, at its resolution.
+  dpi_ = SystemDpi();
+  layout_ = LayoutMain(dpi_);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - layout_.width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - layout_.height) / 2;
   // No frame, no title bar and no taskbar button: the tray icon is the way back to it.
-  if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, W(kProgramTitle), WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y, kWidth,
-                 kHeight, nullptr))
+  if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, W(kProgramTitle), WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y,
+                 layout_.width, layout_.height, nullptr))
     return false;
+  // The monitor may have a resolution of its own.
+  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) {
+    dpi_ = dpi;
+    layout_ = LayoutMain(dpi);
+  }
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   Load();
   return true;
@@ -47,24 +55,20 @@ void MainWindow::Load() {
   app.PrevWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc)));
   // 2. Size: left and top stay.
-  SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // 3. Children. The clock panel first: it covers the client area, below all the others.
-  ui_ = std::make_unique<ClockPanel>(hwnd(), services_.localTime);
+  ui_ = std::make_unique<ClockPanel>(hwnd(), services_.localTime, dpi_);
   ui_->RealTime = [this] { RealTime(); };
   // The template row is the first of the rows and is never shown.
-  auto templateRow = std::make_unique<TaskRow>(hwnd(), 0, nullptr);
-  templateRow->MoveTo(kNewButtonPos.x, kNewButtonPos.y + kTemplateRowOffset);
-  rows_.push_back(std::move(templateRow));
-  btnNew_ = std::make_unique<NewButton>(hwnd(), kNewButtonPos.x, kNewButtonPos.y);
+  rows_.push_back(std::make_unique<TaskRow>(hwnd(), 0, nullptr, nullptr, dpi_));
+  PlaceRow(0);
+  btnNew_ = std::make_unique<NewButton>(hwnd(), layout_.newButton.left, layout_.newButton.top, dpi_);
   btnNew_->onPress = [this] {
     if (TaskCount() < kMaxTasks && onNewTask) onNewTask();
   };
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // The message bar after the others: 2 px narrower than the window, hidden until a release
-  // is announced.
-  RECT inner;
-  GetClientRect(hwnd(), &inner);
-  msg_ = std::make_unique<MessageBar>(hwnd(), inner.right - inner.left - 2);
+  // The message bar after the others, hidden until a release is announced.
+  msg_ = std::make_unique<MessageBar>(hwnd(), layout_);
   // The keyboard reaches the new-task button, the rows and the bar with Tab.
   TakeDialogKeys(hwnd());
   // 4. Tray icon.
@@ -150,7 +154,8 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
       },
       [this](TaskRow& row) {
         if (onRowMenuKey) onRowMenuKey(row);
-      });
+      },
+      dpi_);
   TaskRow* row = created.get();
   const unsigned serial = row->serial();
   row->SetTime(time);
@@ -162,18 +167,43 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   // which is the order Tab walks; all of them above the clock panel.
   const HWND after = rows_.size() > 1 ? rows_.back()->hwnd() : btnNew_->hwnd();
   rows_.push_back(std::move(created));
-  SetWindowPos(row->hwnd(), after, kSlideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(row->hwnd(), after, layout_.slideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   // Slide in from the right. Other events run between the steps; the slide keeps to its own
-  // row and stops if that row is removed meanwhile.
-  int left = kSlideStart;
+  // row and stops if that row is removed meanwhile (a change of resolution meanwhile moves it
+  // to its new place, and the slide goes on from there).
+  int left = layout_.slideStart;
   do {
-    row->MoveTo(left - kSlideStep, top);
+    row->MoveTo(left - layout_.slideStep, row->Bounds().top);
     Delay(kSlideDelayMs);
     if (!RowAlive(serial)) return;
     left = row->Bounds().left;
-  } while (left >= 9);
-  row->MoveTo(1, top);
+  } while (left >= layout_.slideEnd);
+  row->MoveTo(layout_.rowLeft, row->Bounds().top);
+}
+
+void MainWindow::PlaceRow(size_t index) {
+  TaskRow* row = rows_[index].get();
+  row->MoveTo(index == 0 ? layout_.newButton.left : layout_.rowLeft,
+              layout_.templateTop + static_cast<int>(index) * layout_.rowHeight);
+}
+
+void MainWindow::ApplyDpi(int dpi, POINT at) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  layout_ = LayoutMain(dpi);
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (ui_) ui_->SetDpi(dpi);
+  if (btnNew_) {
+    btnNew_->SetDpi(dpi);
+    btnNew_->MoveTo(layout_.newButton.left, layout_.newButton.top);
+  }
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    rows_[i]->SetDpi(dpi);
+    PlaceRow(i);
+  }
+  if (msg_) msg_->SetLayout(layout_);
+  InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void MainWindow::EditItem(short id, const std::u16string& time, const std::u16string& cycle,
@@ -300,6 +330,11 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case kTrayMessage:
       OnTrayMouse(static_cast<UINT>(LOWORD(lp)));
       return 0;
+    case WM_DPICHANGED: {  // moved onto a monitor of another resolution
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      ApplyDpi(DpiOfChange(wp), suggested ? POINT{suggested->left, suggested->top} : POINT{Bounds().left, Bounds().top});
+      return 0;
+    }
     case WM_CLOSE:
       Unload();
       return 0;

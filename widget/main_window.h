@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/clock_panel.h"
+#include "controls/layout.h"
 #include "controls/message_bar.h"
 #include "controls/task_row.h"
 #include "core/data_file.h"
@@ -25,16 +26,10 @@ class NewButton;
 
 class MainWindow : public Window, public TaskList {
  public:
-  static constexpr int kWidth = 242;   // 3630 x 5865 twips
-  static constexpr int kHeight = 391;
   static constexpr COLORREF kBackColor = kProgramRed;
-  static constexpr POINT kNewButtonPos{1, 100};
-  static constexpr int kTemplateRowOffset = -10;  // the template row sits 10 px above the button
   static constexpr UINT_PTR kBackgroundTimerId = 1;
   static constexpr UINT kBackgroundTimerMs = TAVIK_BACKGROUND_TIMER_MS;  // ten minutes
   static constexpr UINT_PTR kPingTimerId = 2;
-  static constexpr int kSlideStart = 240;
-  static constexpr int kSlideStep = 15;
   static constexpr short kSlideDelayMs = 15;
   // The clock, the message boxes and the trim go through `services`, which outlives the window.
   MainWindow(std::wstring cfgPath, const Services& services);
@@ -79,6 +74,9 @@ class MainWindow : public Window, public TaskList {
   bool loadDone() const { return loadDone_; }
   MessageBar* Msg() const { return msg_.get(); }
   ClockPanel* UI() const { return ui_.get(); }
+  // The resolution the window is laid out for, and where its parts go at it.
+  int dpi() const { return dpi_; }
+  const MainLayout& layout() const { return layout_; }
 
   // The due check after every clock tick: the day's re-arm, then the first due row fires;
   // the list is saved when a mark changed.
@@ -111,9 +109,14 @@ class MainWindow : public Window, public TaskList {
   void OnTrayMouse(UINT mouseMessage);
   // A window whose monitor was removed comes back onto the nearest one.
   void BackOnScreen();
+  // Lays the window and its children out for dpi, its top left at `at`.
+  void ApplyDpi(int dpi, POINT at);
+  void PlaceRow(size_t index);
   bool RowAlive(unsigned serial) const;
 
   const Services& services_;
+  int dpi_ = kBaseDpi;
+  MainLayout layout_ = LayoutMain(kBaseDpi);
   DataFile data_;
   TimerTicks timerTicks_;
   std::deque<Task> pending_;  // stored tasks still to be added by the load

@@ -53,7 +53,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     cy = r.bottom - r.top;
   }
   const RECT work = WorkAreaOf(RECT{pos->x, pos->y, pos->x + cx, pos->y + cy});
-  const SnapPoint p = SnapToWorkArea({work.left, work.top, work.right, work.bottom}, pos->x, pos->y, cx, cy);
+  const SnapPoint p = SnapToWorkArea({work.left, work.top, work.right, work.bottom}, pos->x, pos->y, cx, cy,
+                                     Scale(kSnapDistance, WindowDpi(hwnd)));
   pos->x = p.x;
   pos->y = p.y;
   return 0;

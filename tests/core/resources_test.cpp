@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -105,20 +106,86 @@ TEST(Resources, ButtonStrips) {
   }
 }
 
-TEST(Resources, IconHasBothSizesWithMasks) {
+// The strips and the close mark drawn for 150 and 200 %: 8-bit pictures of the size the
+// program expects, the hover frame the normal one, the glyph white and dimmed when pressed.
+TEST(Resources, LargerPictures) {
+  struct Row {
+    const char* file;
+    unsigned width, height;
+    bool strip;
+  };
+  const Row rows[] = {{"btn_mini_150.bmp", 123, 32, true}, {"btn_exit_150.bmp", 123, 32, true},
+                      {"btn_mini_200.bmp", 162, 42, true}, {"btn_exit_200.bmp", 162, 42, true},
+                      {"msg_close_150.bmp", 33, 33, false}, {"msg_close_200.bmp", 44, 44, false}};
+  for (const Row& r : rows) {
+    const std::string bmp = Resource(r.file);
+    ASSERT_GT(bmp.size(), 54u) << r.file;
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    ASSERT_EQ(U32(bmp, 18), r.width) << r.file;
+    ASSERT_EQ(U32(bmp, 22), r.height) << r.file;
+    ASSERT_EQ(U16(bmp, 28), 8u) << r.file;
+    const std::uint32_t colours = U32(bmp, 46);
+    ASSERT_GE(colours, 2u);
+    ASSERT_LE(colours, 256u);
+    const std::size_t stride = (r.width + 3) & ~3u;
+    ASSERT_EQ(bmp.size(), U32(bmp, 10) + r.height * stride) << r.file;
+    const auto pixel = [&](unsigned x, unsigned y) {
+      const unsigned index = static_cast<unsigned char>(bmp[U32(bmp, 10) + (r.height - 1 - y) * stride + x]);
+      EXPECT_LT(index, colours);
+      const std::size_t at = 14 + 40 + 4 * index;
+      return Rgb{static_cast<unsigned char>(bmp[at + 2]), static_cast<unsigned char>(bmp[at + 1]),
+                 static_cast<unsigned char>(bmp[at])};
+    };
+    const Rgb back = pixel(0, 0);
+    EXPECT_TRUE(back == (r.strip ? Rgb{165, 55, 55} : Rgb{255, 245, 185})) << r.file;
+    const unsigned fw = r.strip ? r.width / 3 : r.width;
+    int glyph = 0, brightest = 0;
+    for (unsigned y = 0; y < r.height; ++y) {
+      for (unsigned x = 0; x < fw; ++x) {
+        const Rgb p = pixel(x, y);
+        if (r.strip) {
+          EXPECT_TRUE(pixel(fw + x, y) == p) << r.file << " hover differs at " << x << "," << y;
+        }
+        if (p == back) continue;
+        ++glyph;
+        brightest = std::max(brightest, p.r + p.g + p.b);
+        if (r.strip && p == (Rgb{250, 250, 250})) {
+          EXPECT_TRUE(pixel(2 * fw + x, y) == (Rgb{237, 209, 204}));
+        }
+        // Nothing at the frame's edges: the glyph sits in the middle, as at 100 %.
+        EXPECT_TRUE(x > fw / 5 && x < fw - fw / 5 && y > r.height / 5) << r.file << " " << x << "," << y;
+      }
+    }
+    EXPECT_GT(glyph, static_cast<int>(r.height)) << r.file;
+    if (r.strip) {
+      EXPECT_EQ(brightest, 750) << r.file;
+    }
+  }
+}
+
+TEST(Resources, IconHasEverySizeWithMasks) {
   const std::string ico = Resource("tavik.ico");
   ASSERT_GT(ico.size(), 38u);
   EXPECT_EQ(U16(ico, 0), 0u);
   EXPECT_EQ(U16(ico, 2), 1u);
-  ASSERT_EQ(U16(ico, 4), 2u);
-  for (int i = 0; i < 2; ++i) {
+  // The small icon at 100, 150 and 200 % (16, 24, 32), the large one at 150 and 200 %.
+  const unsigned sizes[] = {16, 24, 32, 48, 64};
+  ASSERT_EQ(U16(ico, 4), 5u);
+  for (int i = 0; i < 5; ++i) {
     const std::size_t entry = 6 + 16 * i;
     const unsigned size = static_cast<unsigned char>(ico[entry]);
-    EXPECT_EQ(size, i == 0 ? 16u : 32u);
+    EXPECT_EQ(size, sizes[i]);
     EXPECT_EQ(U16(ico, entry + 6), 32u);  // bits per pixel
     const std::uint32_t bytes = U32(ico, entry + 8), at = U32(ico, entry + 12);
     ASSERT_LE(at + bytes, ico.size());
-    EXPECT_EQ(bytes, 40 + size * size * 4 + size * 4);  // header, BGRA, 1-bit mask rows of 4 bytes
+    if (size >= 48) {  // kept as PNG: its signature and its size
+      EXPECT_EQ(ico.substr(at, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+      EXPECT_EQ(ico.substr(at + 12, 4), "IHDR");
+      EXPECT_EQ(U32(ico, at + 16), size << 24);  // big-endian width: only its top byte is set
+      continue;
+    }
+    const unsigned maskStride = (size + 31) / 32 * 4;
+    EXPECT_EQ(bytes, 40 + size * size * 4 + size * maskStride);  // header, BGRA, 1-bit mask
     EXPECT_EQ(U32(ico, at + 8), 2 * size);
     // Transparent pixels, and only those, are set in the mask.
     int red = 0, white = 0;
@@ -129,7 +196,7 @@ TEST(Resources, IconHasBothSizesWithMasks) {
                     static_cast<unsigned char>(ico[px + 1]), static_cast<unsigned char>(ico[px])};
         const bool clear = ico[px + 3] == 0;
         const bool masked =
-            (ico[at + 40 + size * size * 4 + y * 4 + x / 8] & (0x80 >> (x % 8))) != 0;
+            (ico[at + 40 + size * size * 4 + y * maskStride + x / 8] & (0x80 >> (x % 8))) != 0;
         EXPECT_EQ(masked, clear) << size << ": " << x << "," << y;
         red += c == (Rgb{165, 55, 55});
         white += c == (Rgb{255, 255, 255});

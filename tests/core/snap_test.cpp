@@ -57,6 +57,23 @@ TEST(Snap, RightAndBottomWinOverLeftAndTop) {
   EXPECT_EQ(q.x, 8);
 }
 
+// At 150 % the pull reaches 30 px: the same rule, scaled.
+TEST(Snap, TheDistanceScalesWithTheResolution) {
+  const WorkArea screen{0, 0, 1536, 1152};
+  struct Row {
+    int x, y, distance, expectedX, expectedY;
+  };
+  const Row rows[] = {
+      {25, 40, 20, 25, 40},        {25, 40, 30, 0, 40},  {29, 29, 30, 0, 0}, {30, 29, 30, 30, 0},
+      {1536 - 363 - 29, 500, 30, 1536 - 363, 500},      {1536 - 363 - 29, 500, 20, 1536 - 363 - 29, 500},
+  };
+  for (const Row& r : rows) {
+    const SnapPoint p = SnapToWorkArea(screen, r.x, r.y, 363, 587, r.distance);
+    EXPECT_EQ(p.x, r.expectedX) << r.x << "," << r.y << " within " << r.distance;
+    EXPECT_EQ(p.y, r.expectedY) << r.x << "," << r.y << " within " << r.distance;
+  }
+}
+
 TEST(Snap, FarOffPositionsDoNotOverflow) {
   const WorkArea screen{0, 0, 1024, 768};
   struct Row {

@@ -37,7 +37,7 @@ class ClockPanelTest : public ::testing::Test, public test::ClockFixture {
     StartAt(test::At(2026, 12, 9, 8, 5, 7));
     ui = main->UI();
     panel = ui->hwnd();
-    w = MainWindow::kWidth;
+    w = test::kMainWidth;
     MoveLog::original = App().PrevWndProc;
     MoveLog::moves.clear();
     App().PrevWndProc = &MoveLog::Proc;
@@ -58,8 +58,8 @@ class ClockPanelTest : public ::testing::Test, public test::ClockFixture {
 TEST_F(ClockPanelTest, CoversTheWindowBelowEveryOtherChild) {
   RECT r;
   GetClientRect(panel, &r);
-  EXPECT_EQ(r.right, MainWindow::kWidth);
-  EXPECT_EQ(r.bottom, MainWindow::kHeight);
+  EXPECT_EQ(r.right, test::kMainWidth);
+  EXPECT_EQ(r.bottom, test::kMainHeight);
   EXPECT_NE(GetWindow(main->hwnd(), GW_CHILD), panel);
   EXPECT_EQ(GetWindow(panel, GW_HWNDNEXT), nullptr);  // last in z-order: the bottom
   EXPECT_TRUE(GetWindowLongW(panel, GWL_STYLE) & WS_CLIPSIBLINGS);
@@ -199,7 +199,7 @@ int FrameOnSurface(HDC surface, int stripId, int x, int y) {
 
 TEST_F(ClockPanelTest, LayoutDrawsBorderTitleAndButtonsAndThePressedFrame) {
   HDC s = ui->SurfaceDC();
-  const int h = MainWindow::kHeight;
+  const int h = test::kMainHeight;
   EXPECT_EQ(GetPixel(s, 0, 0), RGB(150, 40, 40));
   EXPECT_EQ(GetPixel(s, w - 1, h - 1), RGB(150, 40, 40));
   EXPECT_EQ(GetPixel(s, 1, h - 2), RGB(165, 55, 55));

@@ -45,8 +45,8 @@ TEST_F(MainWindowTest, StartsFramelessAtItsSizeWithTheTemplateRowHidden) {
   Start("", /*writeFile=*/false);
   RECT r;
   GetWindowRect(main_->hwnd(), &r);
-  EXPECT_EQ(r.right - r.left, MainWindow::kWidth);
-  EXPECT_EQ(r.bottom - r.top, MainWindow::kHeight);
+  EXPECT_EQ(r.right - r.left, test::kMainWidth);
+  EXPECT_EQ(r.bottom - r.top, test::kMainHeight);
   EXPECT_EQ(GetWindowLongW(main_->hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
   EXPECT_TRUE(GetWindowLongW(main_->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);  // no taskbar button
   wchar_t title[32];

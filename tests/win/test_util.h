@@ -14,6 +14,10 @@
 
 namespace tavik::test {
 
+// The main window at 96 dpi, where the tests run.
+inline constexpr int kMainWidth = 242;
+inline constexpr int kMainHeight = 391;
+
 // A fresh, empty folder under the temporary directory, removed with everything in it.
 class TempDir {
  public:

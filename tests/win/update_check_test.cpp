@@ -78,7 +78,7 @@ TEST_F(UpdateCheckTest, TheBarSitsUnderTheClockHiddenUntilANewReleaseIsAnnounced
   const RECT r = bar->Bounds();
   EXPECT_EQ(r.left, 1);
   EXPECT_EQ(r.top, 77);
-  EXPECT_EQ(r.right - r.left, MainWindow::kWidth - 2);
+  EXPECT_EQ(r.right - r.left, test::kMainWidth - 2);
   EXPECT_EQ(r.bottom - r.top, 22);
   EXPECT_FALSE(bar->Visible());
 

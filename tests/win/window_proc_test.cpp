@@ -36,7 +36,7 @@ TEST_F(Snapping, NineteenPixelsFromAnEdgeSnapsTwentyDoNot) {
   RECT now{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &now, 0);
   ASSERT_EQ(now.bottom, screenH - 40);
-  const int cx = MainWindow::kWidth, cy = MainWindow::kHeight;
+  const int cx = test::kMainWidth, cy = test::kMainHeight;
   const int midX = 300, midY = 150;
   struct Case {
     int x, y;
