@@ -2,7 +2,8 @@
 # Usage: source scripts/wine-env.sh <build dir>
 
 tavik_build_dir=$(cd "$1" && pwd)
-export WINEPREFIX="$tavik_build_dir/wineprefix"
+# TAVIK_WINEPREFIX: another prefix for the same build (the screenshots at other resolutions).
+export WINEPREFIX="${TAVIK_WINEPREFIX:-$tavik_build_dir/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv=d"
@@ -35,7 +36,7 @@ tavik_wine_prefix() {
     "$WINESERVER" -w
     tavik_wine_fonts
     touch "$WINEPREFIX/.tavik-ready"
-  ) 9>"$tavik_build_dir/.wineprefix.lock"
+  ) 9>"$WINEPREFIX.lock"
 }
 
 # Wine draws the caption's close box and the scroll arrows as Marlett glyphs; a prefix without
@@ -61,13 +62,13 @@ tavik_wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
 }
 
-# Reuses $DISPLAY, or starts a virtual one (stopped by tavik_display_stop).
+# Reuses $DISPLAY, or starts a virtual one (stopped by tavik_display_stop) of TAVIK_SCREEN pixels.
 tavik_display() {
   tavik_xvfb_pid=""
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${TAVIK_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
   tavik_xvfb_pid=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
