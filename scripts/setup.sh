@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 fonts-wine xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
+  wine64 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
   pulseaudio pulseaudio-utils sox python3
   # The publishing tests serve a site through private, loopback-only nginx and Apache servers
   # of their own; where Debian starts services, installing nginx also starts the system one.
