@@ -88,6 +88,7 @@ void ClockPanel::FreeStrips() {
   if (exitStrip_) DeleteObject(exitStrip_);
   miniDC_ = exitDC_ = nullptr;
   miniStrip_ = exitStrip_ = nullptr;
+  miniSize_ = exitSize_ = {};
 }
 
 void ClockPanel::PlaceSeconds() {

@@ -5,8 +5,6 @@
 
 namespace tavik {
 
-int FontHeight(double points, int dpi) { return -static_cast<int>(std::lround(points * dpi / 72.0)); }
-
 StripSize ArtSize(StripSize cell, int cells, int percent) {
   const int dpi = kBaseDpi * percent / 100;
   return {cells * Scale(cell.width, dpi), Scale(cell.height, dpi)};
@@ -26,34 +24,29 @@ ArtPick PickArt(StripSize cell, int cells, int dpi) {
   return pick;
 }
 
-namespace {
-
-// Five rows fill the window below the new-task button (250 px at 96 dpi) at every dpi, so the
-// height of one is the fifth of that span, never rounded up past it.
-int RowHeight(int dpi) { return (Scale(140 + 5 * 50, dpi) - Scale(140, dpi)) / 5; }
-
-}  // namespace
-
 MainLayout LayoutMain(int dpi) {
   const auto s = [dpi](int px) { return Scale(px, dpi); };
   MainLayout m;
   m.dpi = dpi;
-  m.width = s(242);  // 3630 x 5865 twips
-  m.height = s(391);
-  m.newButton = Scale(BoxAt(1, 100, 240, 40), dpi);
+  // The window is its border around the button and five rows, so they meet it at every dpi:
+  // 242 x 391 (3630 x 5865 twips) at 96 dpi.
+  const int border = s(1);
   m.rowWidth = s(240);
-  m.rowHeight = RowHeight(dpi);
-  m.rowLeft = s(1);
+  m.rowHeight = s(50);
+  m.rowLeft = border;
+  m.newButton = {border, s(100), border + m.rowWidth, s(100) + s(40)};
+  m.width = m.rowWidth + 2 * border;
+  m.height = m.newButton.bottom + 5 * m.rowHeight + border;
   m.templateTop = m.newButton.bottom - m.rowHeight;
   m.slideStart = s(240);
   m.slideStep = s(15);
   m.slideEnd = s(9);
-  // As wide as the window but for a pixel (at 96 dpi) on either side, and as high as its
-  // close mark.
-  m.messageBar = {s(1), s(77), m.width - s(1), s(99)};
+  // As wide as the button, just above it, and as high as its close mark.
+  m.messageBar = {border, s(77), m.newButton.right, s(77) + s(kCloseMarkCell.height)};
   const int barWidth = Width(m.messageBar), barHeight = Height(m.messageBar);
-  m.messageClose = {barWidth - s(kCloseMarkCell.width), 0, barWidth, s(kCloseMarkCell.height)};
+  m.messageClose = {barWidth - s(kCloseMarkCell.width), 0, barWidth, barHeight};
   m.messageText = {s(5), 0, s(150), barHeight};
+  m.messageFocusInset = s(1);
   return m;
 }
 
@@ -74,7 +67,7 @@ RowLayout LayoutRow(int dpi) {
   const auto s = [dpi](int px) { return Scale(px, dpi); };
   RowLayout r;
   r.width = s(240);
-  r.height = RowHeight(dpi);
+  r.height = s(50);
   r.timeX = s(8);
   r.timeY = s(2);
   r.cycleRight = s(217);  // the design box is x 168 ... 217

@@ -9,9 +9,6 @@
 
 namespace tavik {
 
-// The height to ask of a font for `points` at `dpi` (negative: the character height).
-int FontHeight(double points, int dpi);
-
 // Pictures (the panel's button strips, the message bar's close mark) are drawn for 100 %,
 // 150 % and 200 %. A picture of `cells` side by side cells of `cell` pixels at 96 dpi.
 inline constexpr std::array<int, 3> kArtPercents{100, 150, 200};
@@ -43,6 +40,7 @@ struct MainLayout {
   PixelRect messageBar;
   PixelRect messageText;   // in the bar
   PixelRect messageClose;  // in the bar, at its right end
+  int messageFocusInset = 1;
 };
 MainLayout LayoutMain(int dpi);
 

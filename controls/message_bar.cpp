@@ -66,7 +66,11 @@ class MessageBar::CloseMark : public Window {
 };
 
 MessageBar::MessageBar(HWND parent, const MainLayout& layout)
-    : dpi_(layout.dpi), box_(layout.messageBar), textBox_(layout.messageText), closeBox_(layout.messageClose) {
+    : dpi_(layout.dpi),
+      focusInset_(layout.messageFocusInset),
+      box_(layout.messageBar),
+      textBox_(layout.messageText),
+      closeBox_(layout.messageClose) {
   RegisterClassOnce(kBarClass);
   CreateWnd(0, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, box_.left, box_.top,
             Width(box_), Height(box_), parent);
@@ -77,6 +81,7 @@ MessageBar::MessageBar(HWND parent, const MainLayout& layout)
 
 void MessageBar::SetLayout(const MainLayout& layout) {
   dpi_ = layout.dpi;
+  focusInset_ = layout.messageFocusInset;
   box_ = layout.messageBar;
   textBox_ = layout.messageText;
   closeBox_ = layout.messageClose;
@@ -137,7 +142,7 @@ LRESULT MessageBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       return 1;
     case WM_PAINT: {
       surface_.Paint(hwnd());
-      const int inset = Scale(1, dpi_);
+      const int inset = focusInset_;
       DrawFocusCue(hwnd(), ScopedGetDC(hwnd()),
                    {inset, inset, closeBox_.left - inset, surface_.height() - inset});
       return 0;

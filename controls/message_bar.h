@@ -40,6 +40,7 @@ class MessageBar : public Window {
   class CloseMark;
   void Click();
   int dpi_ = kBaseDpi;
+  int focusInset_ = 1;
   PixelRect box_, textBox_, closeBox_;
   Surface surface_;
   std::unique_ptr<CloseMark> close_;

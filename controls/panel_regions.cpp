@@ -26,10 +26,10 @@ PanelGeometry LayoutPanel(int panelWidth, StripSize mini, StripSize exit, int dp
   g.miniRight = w - exitThird - s(1);
   g.miniTop = g.exitTop = s(1);
   g.miniY = g.exitY = s(1);
-  g.miniBottom = mini.height;
+  g.miniBottom = g.miniY + mini.height - 1;  // the frame's last row
   g.exitLeft = w - exitThird - s(1);
   g.exitRight = w - s(4);
-  g.exitBottom = exit.height;
+  g.exitBottom = g.exitY + exit.height - 1;
 
   // Drawing positions are whole pixels; half pixels go to the even neighbour.
   g.miniX = static_cast<int>(std::nearbyint(g.miniLeft));

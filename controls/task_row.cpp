@@ -1,9 +1,10 @@
 #include "controls/task_row.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
+
+#include "core/common_controls.h"
 
 namespace tavik {
 namespace {
@@ -42,20 +43,7 @@ TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandle
   RegisterClassOnce(kClass);
   CreateWnd(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, layout_.width, layout_.height, parent);
   if (!hwnd()) return;
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                             0, 0, 0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (tooltip_) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = hwnd();
-    ti.uId = 1;
-    ti.rect = infoRect_;
-    ti.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, layout_.tooltipWidth);
-    UpdateTooltip();
-  }
+  UpdateTooltip();
   UpdateName();
   Normal();
 }
@@ -86,14 +74,32 @@ void TaskRow::UpdateName() {
   SetWindowTextW(hwnd(), W(name));
 }
 
+void TaskRow::ShowTooltips() {
+  // Made when the pointer first comes over the row: the library behind it is loaded then.
+  if (tooltip_ || !hwnd() || !CommonControlsReady()) return;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             0, 0, 0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_SUBCLASS;
+  ti.hwnd = hwnd();
+  ti.uId = 1;
+  ti.rect = infoRect_;
+  ti.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, layout_.tooltipWidth);
+  UpdateTooltip();
+}
+
 void TaskRow::UpdateTooltip() {
+  tipText_ = task_.info.size() <= kTooltipInfo ? task_.info : task_.info.substr(0, kTooltipInfo) + u"…";
   if (!tooltip_) return;
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;
   ti.hwnd = hwnd();
   ti.uId = 1;
   ti.rect = infoRect_;
-  tipText_ = task_.info.size() <= kTooltipInfo ? task_.info : task_.info.substr(0, kTooltipInfo) + u"…";
   ti.lpszText = const_cast<wchar_t*>(W(tipText_));
   SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
@@ -117,11 +123,14 @@ void TaskRow::SetDpi(int dpi) {
   layout_ = LayoutRow(dpi);
   if (tooltip_) SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, layout_.tooltipWidth);
   Normal();
-  // A row places its text when it is shown (the template row never is).
-  if (IsWindowVisible(hwnd()))
+  // A row places its text when it is shown (the template row never is); a row of a window
+  // hidden in the tray is shown all the same.
+  if (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE) {
     PlaceInfo();
-  else
+  } else {
     infoRect_ = ToRect(layout_.infoDesign);
+    UpdateTooltip();
+  }
 }
 
 bool TaskRow::OverLabel(POINT p) const {
@@ -201,6 +210,7 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       return 0;
     }
     case WM_MOUSEMOVE: {
+      ShowTooltips();
       const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (!OverLabel(p)) Highlight();  // a pointer over a label does not light the row
       return 0;

@@ -36,6 +36,9 @@ class TaskRow : public Window {
 
   bool highlighted() const { return highlighted_; }
   RECT InfoRect() const { return infoRect_; }
+  // The text the tooltip shows over the reminder text (the tooltip is made at the first hover).
+  const std::u16string& TooltipText() const { return tipText_; }
+  HWND tooltip() const { return tooltip_; }
   RECT TimeRect() const;
   RECT CycleRect() const;
   // Size, labels and fonts for a new resolution.
@@ -51,6 +54,7 @@ class TaskRow : public Window {
   void PlaceInfo();
   void Paint();
   bool OverLabel(POINT p) const;
+  void ShowTooltips();
   void UpdateTooltip();
   void UpdateName();  // the window text a screen reader says: time, cycle and reminder text
 

@@ -1,6 +1,8 @@
 // Lengths of the 96-dpi design at another resolution, and the plain rectangles they make.
 #pragma once
 
+#include <cmath>
+
 namespace tavik {
 
 // A button strip: three frames side by side (normal, hover, pressed).
@@ -33,6 +35,9 @@ constexpr int Height(const PixelRect& r) { return r.bottom - r.top; }
 constexpr bool operator==(const PixelRect& a, const PixelRect& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
+// The height to ask of a font for `points` at `dpi` (negative: the character height).
+inline int FontHeight(double points, int dpi) { return -static_cast<int>(std::lround(points * dpi / 72.0)); }
+
 // Each edge scaled.
 constexpr PixelRect Scale(const PixelRect& r, int dpi) {
   return {Scale(r.left, dpi), Scale(r.top, dpi), Scale(r.right, dpi), Scale(r.bottom, dpi)};

@@ -144,8 +144,7 @@ HFONT UiFont(const wchar_t* face, double points, int dpi, int weight, BYTE chars
   auto key = std::make_tuple(std::wstring(face), points, dpi, weight, charset);
   auto it = fonts.find(key);
   if (it != fonts.end()) return it->second;
-  const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
-  HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset,
+  HFONT font = CreateFontW(FontHeight(points, dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE, charset,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, face);
   fonts.emplace(key, font);
@@ -175,13 +174,6 @@ void FillSolid(HDC dc, const RECT& r, COLORREF color) {
   const COLORREF old = SetBkColor(dc, color);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
   SetBkColor(dc, old);
-}
-
-void FrameRect1(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
-  FillSolid(dc, {left, top, right + 1, top + 1}, color);
-  FillSolid(dc, {left, bottom, right + 1, bottom + 1}, color);
-  FillSolid(dc, {left, top, left + 1, bottom + 1}, color);
-  FillSolid(dc, {right, top, right + 1, bottom + 1}, color);
 }
 
 SIZE TextExtent(HDC dc, HFONT font, const std::u16string& text) {

@@ -128,7 +128,6 @@ int SystemDpi();
 inline int DpiOfChange(WPARAM wp) { return HIWORD(wp) ? HIWORD(wp) : kBaseDpi; }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color);
-void FrameRect1(HDC dc, int left, int top, int right, int bottom, COLORREF color);
 SIZE TextExtent(HDC dc, HFONT font, const std::u16string& text);
 
 }  // namespace tavik

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
 
 #include "core/instance.h"
 #include "core/window.h"
@@ -59,9 +58,6 @@ bool Program::Start() {
 }  // namespace tavik
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-
   const std::wstring cfgPath = tavik::CfgPathOfThisProgram();
   const std::wstring instance = tavik::InstanceName(cfgPath);
   if (!tavik::ClaimDataFile(instance)) {  // already running on this data file: show that one

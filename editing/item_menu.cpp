@@ -6,7 +6,7 @@
 namespace tavik {
 namespace {
 
-constexpr int kMenuKeyInset = 8;  // the menu opens this far into the row, at its middle
+constexpr int kMenuKeyInset = 8;  // the menu opens this far into the row (at 96 dpi), at its middle
 
 }  // namespace
 
@@ -27,7 +27,7 @@ void ItemMenu::MouseUp(int index, short button) {
 void ItemMenu::MenuKey(int index) {
   if (index < 1 || index > list_.HighestIndex()) return;
   const RECT r = list_.RowScreenRect(index);
-  Open(index, POINT{r.left + kMenuKeyInset, (r.top + r.bottom) / 2});
+  Open(index, POINT{r.left + Scale(kMenuKeyInset, WindowDpi(list_.Owner())), (r.top + r.bottom) / 2});
 }
 
 void ItemMenu::Open(int index, POINT p) {

@@ -1,7 +1,6 @@
 #include "editing/new_task_dialog.h"
 
-#include <commctrl.h>
-
+#include "core/common_controls.h"
 #include "editing/task_form.h"
 
 namespace tavik {
@@ -49,9 +48,9 @@ LRESULT CALLBACK TipsKeyFilter(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_P
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(W(fitted)));
     return 0;
   } else if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(edit, &TipsKeyFilter, kKeyFilterId);
+    RemoveSubclass(edit, &TipsKeyFilter, kKeyFilterId);
   }
-  return DefSubclassProc(edit, msg, wp, lp);
+  return DefSubclass(edit, msg, wp, lp);
 }
 
 // A window that is never shown: owning the dialog keeps it off the taskbar.
@@ -155,7 +154,7 @@ void NewTaskDialog::ApplyDpi(int dpi, const RECT* suggested) {
   }
   FitListHeight(Control(kHourId), layout_.listHeight);
   FitListHeight(Control(kMinuteId), layout_.listHeight);
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void NewTaskDialog::Load() {
@@ -177,7 +176,7 @@ void NewTaskDialog::Load() {
   SetWindowLongW(tips, GWL_EXSTYLE, GetWindowLongW(tips, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
   SetWindowPos(tips, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   SendMessageW(tips, EM_SETLIMITTEXT, kMaxInfoLength, 0);
-  SetWindowSubclass(tips, &TipsKeyFilter, kKeyFilterId, 0);
+  SetSubclass(tips, &TipsKeyFilter, kKeyFilterId, 0);
 
   HWND hour = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHourId);
   HWND minute = AddControl(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kMinuteId);
@@ -198,8 +197,14 @@ void NewTaskDialog::Load() {
   AddControl(L"STATIC", L"提醒标签", SS_LEFT | SS_NOPREFIX, kTipsLabelId);
   AddControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, kCounterId);
   UpdateCounter();
-  // The monitor may have a resolution of its own.
-  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) ApplyDpi(dpi, nullptr);
+  // The monitor may have a resolution of its own: laid out for it, and centred again.
+  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) {
+    ApplyDpi(dpi, nullptr);
+    const RECT r = Bounds();
+    SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   TakeDialogKeys(hwnd());
   pristine_ = Snapshot();
 }

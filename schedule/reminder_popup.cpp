@@ -13,9 +13,6 @@ constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
 RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 21.75, dpi); }
 
-void Place(HWND child, const PixelRect& box) {
-  SetWindowPos(child, nullptr, box.left, box.top, Width(box), Height(box), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 
@@ -26,7 +23,7 @@ void ReminderPopup::Load() {
   ++loadSerial_;
   RegisterClassOnce(kClass);
   // Just outside the primary screen's right edge, its bottom 40 px (at 96 dpi) above the
-  // screen's bottom.
+  // screen's bottom, at the primary screen's resolution, which is the system's.
   dpi_ = SystemDpi();
   layout_ = LayoutPopup(dpi_);
   const int left = GetSystemMetrics(SM_CXSCREEN);
@@ -40,8 +37,6 @@ void ReminderPopup::Load() {
                    ToRect(layout_.infoBox), YaHei9(dpi_));
   close_ = AddChild(hwnd(), L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, ToRect(layout_.closeBox),
                     YaHei9(dpi_));
-  // The primary monitor may have a resolution of its own.
-  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) ApplyDpi(dpi);
   FitTimeLabel();
   TakeDialogKeys(hwnd());  // Enter and Esc close it, as any one-button box
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -68,26 +63,6 @@ void ReminderPopup::FitTimeLabel() {
   ScopedGetDC dc(time_);
   const SIZE size = TextExtent(dc, reinterpret_cast<HFONT>(SendMessageW(time_, WM_GETFONT, 0, 0)), text);
   SetWindowPos(time_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void ReminderPopup::ApplyDpi(int dpi) {
-  dpi_ = dpi;
-  layout_ = LayoutPopup(dpi);
-  // Its bottom keeps its gap above the screen's bottom; once slid in, its right edge stays on
-  // the screen's, and before (or while) it slides its left edge stays where it is.
-  const RECT now = Bounds();
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  const int left = now.right <= screenWidth ? now.right - layout_.width : now.left;
-  SetWindowPos(hwnd(), nullptr, left, GetSystemMetrics(SM_CYSCREEN) - layout_.height - layout_.bottomGap,
-               layout_.width, layout_.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageW(time_, WM_SETFONT, reinterpret_cast<WPARAM>(TimeFont(dpi)), FALSE);
-  SendMessageW(info_, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9(dpi)), FALSE);
-  SendMessageW(close_, WM_SETFONT, reinterpret_cast<WPARAM>(YaHei9(dpi)), FALSE);
-  Place(time_, layout_.timeBox);
-  Place(info_, layout_.infoBox);
-  Place(close_, layout_.closeBox);
-  FitTimeLabel();
-  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void ReminderPopup::Show() {
@@ -174,8 +149,10 @@ LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_SETFOCUS:
       if (close_) SetFocus(close_);
       return 0;
-    case WM_DPICHANGED:  // the primary monitor's resolution changed
-      ApplyDpi(DpiOfChange(wp));
+    case WM_DPICHANGED:
+      // It belongs to the primary screen and keeps its size, also while it slides in over
+      // a monitor of another resolution to the right (resized there, it would be pushed back
+      // and forth between the two).
       return 0;
     case WM_COMMAND:
       if ((LOWORD(wp) == kCloseId && HIWORD(wp) == BN_CLICKED) || LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {

@@ -39,7 +39,7 @@ class ReminderPopup : public Window {
   HWND timeLabel() const { return time_; }
   HWND info() const { return info_; }
   HWND closeButton() const { return close_; }
-  // Where its parts go at the resolution it is shown at (its size: 272 x 194 at 96 dpi).
+  // Where its parts go at the primary screen's resolution (272 x 194 at 96 dpi).
   const PopupLayout& layout() const { return layout_; }
 
  protected:
@@ -50,7 +50,6 @@ class ReminderPopup : public Window {
   void Load();
   void Slide();
   void FitTimeLabel();
-  void ApplyDpi(int dpi);
 
   void StopSound();
 

@@ -79,6 +79,15 @@ for name in tavik_bare_window Tavik; do
     'BEGIN { printf "%-18s %12d %12.3f s %10.3f %% core %10d KiB\n", n, s, v, 100 * c / 1000 / (b - a), r }'
 done
 awk -v a="$(rss_kib "${pid[tavik_bare_window]}")" -v b="$(rss_kib "${pid[Tavik]}")" 'BEGIN { printf "Tavik beyond the bare window: %+.1f MiB resident\n", (b - a) / 1024 }'
+# Where it goes: resident KiB by mapping, for the libraries and files Tavik has and the bare
+# window has not, and for the heaps.
+resident_by_file() {
+  awk '/^[0-9a-f]+-[0-9a-f]+ / { name = $6; if (name == "") name = "(anonymous)" }
+       /^Rss:/ { rss[name] += $2 }
+       END { for (n in rss) print n "\t" rss[n] }' "/proc/$1/smaps" | sort
+}
+join -t $'\t' -a 2 -e 0 -o 0,1.2,2.2 <(resident_by_file "${pid[tavik_bare_window]}") <(resident_by_file "${pid[Tavik]}") |
+  awk -F '\t' '{ d = $3 - $2; if (d >= 64) { n = split($1, p, "/"); printf "  %+6d KiB  %s\n", d, p[n] } }' | sort -rn
 for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 pids=()
 tavik_wine_start

@@ -39,10 +39,12 @@ bool MainWindow::Create() {
   if (!CreateWnd(WS_EX_TOOLWINDOW, kClass, W(kProgramTitle), WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y,
                  layout_.width, layout_.height, nullptr))
     return false;
-  // The monitor may have a resolution of its own.
+  // The monitor may have a resolution of its own: laid out for it, and centred again.
   if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) {
     dpi_ = dpi;
     layout_ = LayoutMain(dpi);
+    SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - layout_.width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - layout_.height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   Load();

@@ -2,7 +2,10 @@
 // back from the screen, the 50 ms leave check, and the row's mouse-up codes.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "controls/new_button.h"
+#include "core/common_controls.h"
 #include "controls/task_row.h"
 #include "widget/main_window.h"
 #include "tests/win/test_util.h"
@@ -85,6 +88,33 @@ TEST_F(ControlLookTest, RowLightsUpOverItsBareSurfaceAndTurnsBackWhenThePointerL
   PointerOver(main_->hwnd(), 120, 20);  // onto the clock face
   EXPECT_TRUE(test::PumpUntil([&] { return !row.highlighted(); }, 200));
   EXPECT_EQ(PixelAt(w, 235, 3), kWhite);
+}
+
+// The tooltip is made when the pointer first comes over the row, with the row's text as it
+// is then and as it changes later (a very long text cut to its first 1000 characters).
+TEST_F(ControlLookTest, TheTooltipComesWithTheFirstHoverAndFollowsTheText) {
+  TaskRow& row = *main_->Row(1);
+  EXPECT_EQ(row.tooltip(), nullptr);
+  const auto tipText = [&row] {
+    wchar_t text[1100] = {};
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = row.hwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    SendMessageW(row.tooltip(), TTM_GETTEXTW, ARRAYSIZE(text), reinterpret_cast<LPARAM>(&ti));
+    return U16(text);
+  };
+  SendMessageW(row.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));
+  ASSERT_NE(row.tooltip(), nullptr);
+  EXPECT_EQ(tipText(), u"提醒");
+  row.RemInfo(u"喝水");
+  EXPECT_EQ(tipText(), u"喝水");
+  row.RemInfo(std::u16string(1500, u'长'));
+  EXPECT_EQ(tipText(), std::u16string(1000, u'长') + u"…");
+  const HWND tooltip = row.tooltip();
+  SendMessageW(row.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 6));
+  EXPECT_EQ(row.tooltip(), tooltip);  // one for the row's life
 }
 
 TEST_F(ControlLookTest, RowAndButtonTakeTheirOwnSizeAgainAndTurnNormal) {

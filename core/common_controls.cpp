@@ -1,0 +1,57 @@
+#include "core/common_controls.h"
+
+namespace tavik {
+namespace {
+
+struct Library {
+  decltype(&::InitCommonControlsEx) init = nullptr;
+  decltype(&::SetWindowSubclass) setSubclass = nullptr;
+  decltype(&::RemoveWindowSubclass) removeSubclass = nullptr;
+  decltype(&::DefSubclassProc) defSubclass = nullptr;
+};
+
+template <typename F>
+F Function(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const Library& Loaded() {
+  static const Library library = [] {
+    Library l;
+    // The manifest's Common-Controls assembly decides which library this is; the system
+    // folder is searched, never the program's own (where downloads land). Windows 7 without
+    // its loader update knows no search flags, and then finds it by the assembly alone.
+    HMODULE module = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(L"comctl32.dll");
+    if (!module) return l;
+    l.init = Function<decltype(l.init)>(module, "InitCommonControlsEx");
+    l.setSubclass = Function<decltype(l.setSubclass)>(module, "SetWindowSubclass");
+    l.removeSubclass = Function<decltype(l.removeSubclass)>(module, "RemoveWindowSubclass");
+    l.defSubclass = Function<decltype(l.defSubclass)>(module, "DefSubclassProc");
+    if (l.init) {
+      INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+      l.init(&icc);
+    }
+    return l;
+  }();
+  return library;
+}
+
+}  // namespace
+
+bool CommonControlsReady() { return Loaded().init != nullptr; }
+
+BOOL SetSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
+  return Loaded().setSubclass ? Loaded().setSubclass(hwnd, proc, id, data) : FALSE;
+}
+
+BOOL RemoveSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id) {
+  return Loaded().removeSubclass ? Loaded().removeSubclass(hwnd, proc, id) : FALSE;
+}
+
+LRESULT DefSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (Loaded().defSubclass) return Loaded().defSubclass(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace tavik
