@@ -15,6 +15,28 @@ bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_v
   return cycle.find(static_cast<char16_t>(u'0' + weekday)) != std::u16string_view::npos;
 }
 
+bool DueNextMinute(const Task* rows, std::size_t count, const ClockTime& now) {
+  int minute = now.minute + 1, hour = now.hour, weekday = now.weekday;
+  if (minute == 60) {
+    minute = 0;
+    if (++hour == 24) {
+      hour = 0;
+      weekday = weekday % 7 + 1;
+    }
+  }
+  const char16_t next[] = {static_cast<char16_t>(u'0' + hour / 10), static_cast<char16_t>(u'0' + hour % 10), u':',
+                           static_cast<char16_t>(u'0' + minute / 10), static_cast<char16_t>(u'0' + minute % 10)};
+  const std::u16string_view text(next, 5);
+  const std::u16string_view mark = kDoneMark;
+  for (std::size_t i = 1; i < count; ++i) {
+    std::u16string_view time = rows[i].time;
+    if (time.size() >= mark.size() && time.substr(time.size() - mark.size()) == mark)
+      time.remove_suffix(mark.size());  // a repeating task is armed again at midnight
+    if (IsDue(time, rows[i].cycle, text, weekday)) return true;
+  }
+  return false;
+}
+
 bool Rearm(Task& row) {
   if (row.cycle == kNoRepeat) return false;
   const std::u16string_view mark = kDoneMark;

@@ -21,6 +21,11 @@ inline constexpr int kNoRowDue = -1;
 bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_view clockText,
            int weekday);
 
+// True when one of rows[1..count) may fall due in the minute after `now` (its time, without
+// a done mark, is that minute's and its cycle allows that minute's weekday): what the popup
+// needs is then made ready before the minute starts. Allocates nothing.
+bool DueNextMinute(const Task* rows, std::size_t count, const ClockTime& now);
+
 // Removes every done mark from a repeating task's time text; a one-off task keeps its mark.
 // True when the text changed.
 bool Rearm(Task& row);

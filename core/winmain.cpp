@@ -43,6 +43,7 @@ bool Program::Start() {
     frmRem.SetInfo(info);
     frmRem.Show();
   };
+  frmMain.onDueSoon = [this] { frmRem.Prepare(); };
   frmMain.onUpdateCheck = [this] { Online().Update(); };
   // Closed with the main window: frmAst, frmRem, frmNew (its unsaved input is dropped).
   frmMain.unloadOthers = {

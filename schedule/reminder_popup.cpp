@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include "core/common_controls.h"
 #include "core/delay.h"
 
 namespace tavik {
@@ -41,6 +42,14 @@ void ReminderPopup::Load() {
   TakeDialogKeys(hwnd());  // Enter and Esc close it, as any one-button box
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetTimer(hwnd(), kSlideTimerId, kSlideTimerMs, nullptr);
+}
+
+void ReminderPopup::Prepare() {
+  RegisterClassOnce(kClass);
+  CommonControlsReady();
+  const int dpi = SystemDpi();
+  TimeFont(dpi);
+  YaHei9(dpi);
 }
 
 void ReminderPopup::SetTime(const std::u16string& text) {

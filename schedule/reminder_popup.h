@@ -30,6 +30,9 @@ class ReminderPopup : public Window {
   void SetInfo(const std::u16string& text);
   std::u16string TimeText() const;
   std::u16string InfoText() const;
+  // What its first load would make (its window class, fonts and the common controls behind
+  // its button and text box), made now: a task may fall due in the next minute.
+  void Prepare();
   // Shows it (modeless, no owner); the first show after a load slides it in.
   void Show();
   // Stops the sound and lets go of the window and the sound bytes. Safe when not loaded.

@@ -87,7 +87,7 @@ resident_by_file() {
        END { for (n in rss) print n "\t" rss[n] }' "/proc/$1/smaps" | sort
 }
 join -t $'\t' -a 2 -e 0 -o 0,1.2,2.2 <(resident_by_file "${pid[tavik_bare_window]}") <(resident_by_file "${pid[Tavik]}") |
-  awk -F '\t' '{ d = $3 - $2; if (d >= 64) { n = split($1, p, "/"); printf "  %+6d KiB  %s\n", d, p[n] } }' | sort -rn
+  awk -F '\t' '{ d = $3 - $2; if (d >= 64) { n = split($1, p, "/"); printf "%8d KiB  %s\n", d, p[n] } }' | sort -rn
 for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 pids=()
 tavik_wine_start

@@ -254,6 +254,12 @@ void MainWindow::RealTime() {
   // Copies into buffers that keep their capacity: a tick where nothing changes allocates nothing.
   dueRows_.resize(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) dueRows_[i] = rows_[i]->task();
+  // Once a minute, a look at the next one.
+  const ClockTime& now = ui_->LastTick();
+  if (const int minute = now.hour * 60 + now.minute; minute != minuteSeen_) {
+    minuteSeen_ = minute;
+    if (onDueSoon && DueNextMinute(dueRows_.data(), dueRows_.size(), now)) onDueSoon();
+  }
   const DueResult due = DueCheck(dueRows_, ui_->TimeNow(), ui_->LastTick(), dueMemory_);
   if (!due.changed) return;
   for (size_t i = 0; i < rows_.size(); ++i) {

@@ -92,6 +92,8 @@ class MainWindow : public Window, public TaskList {
   std::function<void()> onNewTask;
   // A task fell due: its time text (the clock's) and its reminder text (the popup).
   std::function<void(const std::u16string& time, const std::u16string& info)> onDue;
+  // A task may fall due in the next minute (raised once a minute): the popup gets ready.
+  std::function<void()> onDueSoon;
   // The background timer's update check (the online services).
   std::function<void()> onUpdateCheck;
   // The windows of the other parts, closed with the main window in this order.
@@ -126,6 +128,7 @@ class MainWindow : public Window, public TaskList {
   std::unique_ptr<ClockPanel> ui_;
   std::vector<Task> dueRows_;  // the rows' texts for the due check; keeps its capacity
   DueMemory dueMemory_;
+  int minuteSeen_ = -1;  // the minute of the last look ahead
   std::vector<std::unique_ptr<TaskRow>> rows_;
   std::unique_ptr<MessageBar> msg_;
   std::unique_ptr<NewButton> btnNew_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,37 @@ TEST(DueCheck, WhenATaskIsDue) {
     EXPECT_EQ(IsDue(r.time, r.cycle, r.clock, r.weekday), r.due)
         << "row with weekday " << r.weekday << ", cycle length " << r.cycle.size();
   }
+}
+
+// The popup is made ready in the minute before a task may fire: across the hour and the
+// midnight (the next weekday), for a repeating task still marked from today, never for the
+// template row or a weekday the cycle leaves out.
+TEST(DueCheck, DueNextMinute) {
+  struct Case {
+    Task task;
+    ClockTime now;
+    bool soon;
+  };
+  const Case cases[] = {
+      {{u"08:30", u"不循环", u"a"}, Dec(9, 8, 29), true},
+      {{u"08:30", u"不循环", u"a"}, Dec(9, 8, 30), false},  // its own minute: already firing
+      {{u"08:30", u"不循环", u"a"}, Dec(9, 8, 28), false},
+      {{u"09:00", u"周3", u"a"}, Dec(9, 8, 59), true},      // the 9th is a Wednesday
+      {{u"09:00", u"周4", u"a"}, Dec(9, 8, 59), false},
+      {{u"00:00", u"周4", u"a"}, Dec(9, 23, 59), true},     // the next minute is Thursday's
+      {{u"00:00", u"周3", u"a"}, Dec(9, 23, 59), false},
+      {{u"00:00" + kMark, u"周4", u"a"}, Dec(9, 23, 59), true},  // re-armed at midnight
+      {{u"00:00", u"周1", u"a"}, Dec(13, 23, 59), true},   // Sunday to Monday
+      {{u"12:00" + kMark, u"不循环", u"a"}, Dec(9, 11, 59), true},  // harmless: it stays silent
+      {{u"7:05", u"不循环", u"a"}, Dec(9, 7, 4), false},   // not a time text
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::vector<Task> rows = Rows({cases[i].task});
+    EXPECT_EQ(DueNextMinute(rows.data(), rows.size(), cases[i].now), cases[i].soon) << "case " << i;
+  }
+  // The template row never counts.
+  const std::vector<Task> onlyTemplate{{u"08:30", u"不循环", u"a"}};
+  EXPECT_FALSE(DueNextMinute(onlyTemplate.data(), onlyTemplate.size(), Dec(9, 8, 29)));
 }
 
 TEST(DueCheck, RearmTouchesRepeatingTasksOnly) {

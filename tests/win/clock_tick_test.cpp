@@ -114,6 +114,33 @@ TEST_F(ClockTick, AQuietTickAllocatesNothing) {
   EXPECT_EQ(main->UI()->SecondText(), u":11");
 }
 
+// In the minute before a task may fire the popup gets ready, once; in other minutes, and on a
+// weekday the task leaves out, it does not.
+TEST_F(ClockTick, ThePopupGetsReadyInTheMinuteBeforeATask) {
+  StartAt(At(2026, 12, 9, 8, 28, 50), DataFile({{u"08:30", u"周3", u"喝水"}}));
+  int ready = 0;
+  const auto prepare = main->onDueSoon;
+  ASSERT_TRUE(prepare);  // the program's wiring: the popup's Prepare
+  main->onDueSoon = [&ready, prepare] {
+    ++ready;
+    prepare();
+  };
+  struct Step {
+    SYSTEMTIME at;
+    int ready;
+  };
+  const Step steps[] = {
+      {At(2026, 12, 9, 8, 28, 55), 0}, {At(2026, 12, 9, 8, 29, 0), 1},  {At(2026, 12, 9, 8, 29, 40), 1},
+      {At(2026, 12, 9, 8, 30, 0), 1},  {At(2026, 12, 10, 8, 29, 0), 1},  // Thursday: not its day
+  };
+  for (const Step& step : steps) {
+    TickAt(step.at);
+    EXPECT_EQ(ready, step.ready) << step.at.wDay << " " << step.at.wHour << ":" << step.at.wMinute << ":"
+                                 << step.at.wSecond;
+  }
+  EXPECT_TRUE(PopupOpen());  // and the task rang at 08:30
+}
+
 TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
   const std::string file = DataFile({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
   StartAt(At(2026, 12, 9, 8, 29, 59), file);
