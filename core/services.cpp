@@ -35,7 +35,8 @@ void SystemTrim() {
 }
 
 void SystemOpenUrl(const std::wstring& url) {
-  ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto open = SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (open) open(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool SystemStartScript(const std::wstring& folder, const std::wstring& script) {

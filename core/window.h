@@ -114,6 +114,12 @@ constexpr bool IsPressKey(WPARAM vk) { return vk == VK_RETURN || vk == VK_SPACE;
 // A library of the system folder, loaded (once) by its full path: never a file of the same
 // name in the program's folder, where downloads land. Null when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+// A function of such a library; null when the library or the function is missing.
+template <typename F>
+F SystemFunction(const wchar_t* dll, const char* name) {
+  const HMODULE module = LoadSystemLibrary(dll);
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 // The program's fonts, made once for each resolution: points at dpi.
 HFONT UiFont(const wchar_t* face, double points, int dpi = kBaseDpi, int weight = FW_NORMAL,

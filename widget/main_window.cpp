@@ -73,8 +73,7 @@ void MainWindow::Load() {
   msg_ = std::make_unique<MessageBar>(hwnd(), layout_);
   // The keyboard reaches the new-task button, the rows and the bar with Tab.
   TakeDialogKeys(hwnd());
-  // 4. Tray icon.
-  TrayIcon(NIM_ADD, hwnd(), icon_);
+  // 4. The tray icon comes with the first show: the window is on screen first.
   // 5. The ten-minute timer.
   timerTicks_ = TimerTicks();
   SetTimer(hwnd(), kBackgroundTimerId, kBackgroundTimerMs, nullptr);
@@ -89,6 +88,10 @@ void MainWindow::Load() {
 void MainWindow::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   UpdateWindow(hwnd());
+  if (!trayAdded_) {
+    trayAdded_ = true;
+    TrayIcon(NIM_ADD, hwnd(), icon_);
+  }
   if (ui_) ui_->Shown();
 }
 

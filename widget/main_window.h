@@ -132,6 +132,7 @@ class MainWindow : public Window, public TaskList {
   std::vector<std::unique_ptr<TaskRow>> rows_;
   std::unique_ptr<MessageBar> msg_;
   std::unique_ptr<NewButton> btnNew_;
+  bool trayAdded_ = false;
   bool loadStarted_ = false;
   bool loadDone_ = false;
   bool unloaded_ = false;

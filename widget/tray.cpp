@@ -13,9 +13,12 @@ ShellTies& App() {
 }
 
 void TrayIcon(DWORD action, HWND owner, HICON icon) {
+  // The shell's library is loaded with the first icon, once the window is on screen.
+  static const auto notify = SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+  if (!notify) return;
   NOTIFYICONDATAW& data = App().TrayData;
   if (action == NIM_DELETE) {
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    notify(NIM_DELETE, &data);
     return;
   }
   data = NOTIFYICONDATAW{};
@@ -26,7 +29,7 @@ void TrayIcon(DWORD action, HWND owner, HICON icon) {
   data.uCallbackMessage = kTrayMessage;
   data.hIcon = icon;
   lstrcpynW(data.szTip, W(TitleAndVersion()), ARRAYSIZE(data.szTip));
-  Shell_NotifyIconW(action, &data);
+  notify(action, &data);
 }
 
 RECT WorkAreaOf(const RECT& window) {
