@@ -11,7 +11,6 @@ struct Look {
 };
 constexpr Look kNormal{RGB(255, 255, 255), RGB(170, 170, 170), RGB(100, 100, 100)};
 constexpr Look kHover{RGB(200, 90, 90), RGB(255, 255, 255), RGB(255, 255, 255)};
-RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 

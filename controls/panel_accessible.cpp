@@ -10,8 +10,7 @@ namespace {
 // The accessibility library is loaded at the first question a screen reader asks, not at start.
 template <typename F>
 F Load(const wchar_t* dll, const char* name) {
-  const HMODULE module = LoadSystemLibrary(dll);
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  return SystemFunction<F>(dll, name);
 }
 
 // IID_IAccessible, written out so that nothing of the library is linked in.

@@ -21,7 +21,6 @@ constexpr size_t kTooltipInfo = 1000;
 
 HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 15.75, dpi); }
 
-RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 unsigned NextSerial() {
   static unsigned serial = 0;

@@ -1,5 +1,7 @@
 #include "core/common_controls.h"
 
+#include "core/window.h"
+
 namespace tavik {
 namespace {
 
@@ -10,11 +12,6 @@ struct Library {
   decltype(&::DefSubclassProc) defSubclass = nullptr;
 };
 
-template <typename F>
-F Function(HMODULE module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const Library& Loaded() {
   static const Library library = [] {
     Library l;
@@ -24,10 +21,10 @@ const Library& Loaded() {
     HMODULE module = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(L"comctl32.dll");
     if (!module) return l;
-    l.init = Function<decltype(l.init)>(module, "InitCommonControlsEx");
-    l.setSubclass = Function<decltype(l.setSubclass)>(module, "SetWindowSubclass");
-    l.removeSubclass = Function<decltype(l.removeSubclass)>(module, "RemoveWindowSubclass");
-    l.defSubclass = Function<decltype(l.defSubclass)>(module, "DefSubclassProc");
+    l.init = ModuleFunction<decltype(l.init)>(module, "InitCommonControlsEx");
+    l.setSubclass = ModuleFunction<decltype(l.setSubclass)>(module, "SetWindowSubclass");
+    l.removeSubclass = ModuleFunction<decltype(l.removeSubclass)>(module, "RemoveWindowSubclass");
+    l.defSubclass = ModuleFunction<decltype(l.defSubclass)>(module, "DefSubclassProc");
     if (l.init) {
       INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
       l.init(&icc);

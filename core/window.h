@@ -114,12 +114,19 @@ constexpr bool IsPressKey(WPARAM vk) { return vk == VK_RETURN || vk == VK_SPACE;
 // A library of the system folder, loaded (once) by its full path: never a file of the same
 // name in the program's folder, where downloads land. Null when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* name);
-// A function of such a library; null when the library or the function is missing.
+// A function of a loaded library, as the type F; null when the library or the function is missing.
 template <typename F>
-F SystemFunction(const wchar_t* dll, const char* name) {
-  const HMODULE module = LoadSystemLibrary(dll);
+F ModuleFunction(HMODULE module, const char* name) {
   return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
+// A function of a system library, loaded as LoadSystemLibrary does.
+template <typename F>
+F SystemFunction(const wchar_t* dll, const char* name) {
+  return ModuleFunction<F>(LoadSystemLibrary(dll), name);
+}
+
+// A rectangle of the layout as the system takes it.
+inline RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The program's fonts, made once for each resolution: points at dpi.
 HFONT UiFont(const wchar_t* face, double points, int dpi = kBaseDpi, int weight = FW_NORMAL,

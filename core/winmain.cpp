@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "core/instance.h"
 #include "core/window.h"
 

@@ -90,15 +90,13 @@ void FitListHeight(HWND list, int height) {
 // The window's outer size for a client area at dpi, as the system draws its frame there.
 SIZE FrameSize(int clientWidth, int clientHeight, int dpi) {
   RECT frame{0, 0, clientWidth, clientHeight};
-  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  // Windows 10 and later.
+  static const auto adjustForDpi =
+      SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (!adjustForDpi || !adjustForDpi(&frame, kDialogStyle, FALSE, kDialogExStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
   return {frame.right - frame.left, frame.bottom - frame.top};
 }
-
-RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 

@@ -11,9 +11,7 @@ namespace {
 constexpr wchar_t kClass[] = L"TavikReminder";
 constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
 
-RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 21.75, dpi); }
-
 
 }  // namespace
 
@@ -85,16 +83,18 @@ void ReminderPopup::Slide() {
   KillTimer(hwnd(), kSlideTimerId);  // one slide per load, even when a later tick is due meanwhile
   const unsigned serial = loadSerial_;
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  // Read at every step: a change of resolution meanwhile resizes it where it is.
-  RECT now = Bounds();
+  const RECT start = Bounds();
+  const int width = start.right - start.left;
+  const int top = start.top;
+  int left = start.left;
   do {
-    MoveTo(now.left - layout_.slideStep, now.top);
+    MoveTo(left - layout_.slideStep, top);
     Delay(kSlideDelayMs);
     // Closed while it slid (and perhaps loaded anew since): this slide is over, and silent.
     if (!IsAlive() || serial != loadSerial_) return;
-    now = Bounds();
-  } while (screenWidth - (now.right - now.left) + layout_.slideStep < now.left);
-  MoveTo(screenWidth - (now.right - now.left), now.top);
+    left = Bounds().left;
+  } while (screenWidth - width + layout_.slideStep < left);
+  MoveTo(screenWidth - width, top);
 
   // The sound is played from the program's own resource bytes, which stay mapped for the
   // whole run, so the player may read them as it loops.

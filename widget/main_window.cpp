@@ -175,8 +175,8 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   SetWindowPos(row->hwnd(), after, layout_.slideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   // Slide in from the right. Other events run between the steps; the slide keeps to its own
-  // row and stops if that row is removed meanwhile (a change of resolution meanwhile moves it
-  // to its new place, and the slide goes on from there).
+  // row and stops if that row is removed meanwhile (a change of resolution meanwhile puts
+  // it in its place, which ends the slide).
   int left = layout_.slideStart;
   do {
     row->MoveTo(left - layout_.slideStep, row->Bounds().top);

@@ -83,6 +83,7 @@ TEST_F(DpiChange, TheMainWindowFollowsItsMonitorAndComesBackToTheSamePixels) {
   ASSERT_EQ(main_->dpi(), 96);
   const std::vector<PixelRect> at96 = MainPlaces(*main_);
   const RECT start = main_->Bounds();
+  const RECT time96 = main_->UI()->LabelRect(ClockPanel::Label::Time);
 
   for (const int dpi : {144, 192, 120}) {
     SCOPED_TRACE("dpi " + std::to_string(dpi));
@@ -113,8 +114,7 @@ TEST_F(DpiChange, TheMainWindowFollowsItsMonitorAndComesBackToTheSamePixels) {
     EXPECT_LE(g.exitX + FrameWidth(strip), m.width - LayoutClock(dpi).border);
     // The clock's texts in fonts of its size: the hours and minutes as high as dpi / 96 times.
     const RECT time = main_->UI()->LabelRect(ClockPanel::Label::Time);
-    const int heightAt96 = at96[at96.size() - 6].bottom - at96[at96.size() - 6].top;
-    EXPECT_NEAR(time.bottom - time.top, heightAt96 * dpi / 96.0, 2.0);
+    EXPECT_NEAR(time.bottom - time.top, (time96.bottom - time96.top) * dpi / 96.0, 2.0);
     EXPECT_EQ(time.left, Scale(16, dpi));
   }
 
