@@ -14,16 +14,24 @@ trap 'rm -rf "$dir"' EXIT
 cp "$helper" "$dir/save_loop.exe"
 cd "$dir"
 
-inside=0
-for i in $(seq "$kills"); do
+# Starts the helper and waits until it says it is saving. The old output goes first: the
+# shell truncates out.txt only once the child runs, and a poll before that would read the last
+# run's "saving" and kill this run before it has opened the file.
+start_saving() {
+  rm -f out.txt
   "$WINE" save_loop.exe 'Tavik.cfg' >out.txt 2>/dev/null </dev/null &
   pid=$!
-  # Wait until it saves, then kill it 0-40 ms later: anywhere in a save or between two.
-  for _ in $(seq 500); do grep -q saving out.txt 2>/dev/null && break; sleep 0.01; done
+  for _ in $(seq 3000); do grep -q saving out.txt 2>/dev/null && return; sleep 0.01; done
+  echo "run $1: the helper did not start within 30 s" >&2
+  exit 1
+}
+
+for i in $(seq "$kills"); do
+  start_saving "$i"
+  # Kill it 0-49 ms after it began: anywhere in a save or between two.
   sleep "0.0$((RANDOM % 5))$((RANDOM % 10))"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  grep -q saving out.txt && inside=$((inside + 1))
   start=$(tr -d '\r' <out.txt | grep '^start:' || echo "start: none")
   case "$start" in
     "start: A" | "start: B") ;;
@@ -34,10 +42,8 @@ for i in $(seq "$kills"); do
   [ -z "$strays" ] || { echo "stray files after run $i: $strays" >&2; exit 1; }
 done
 # The start after the last kill.
-"$WINE" save_loop.exe 'Tavik.cfg' >out.txt 2>/dev/null </dev/null &
-pid=$!
-for _ in $(seq 500); do grep -q saving out.txt 2>/dev/null && break; sleep 0.01; done
+start_saving last
 kill -9 "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 tr -d '\r' <out.txt | grep -qx -e 'start: A' -e 'start: B' || { echo "the last start found: $(cat out.txt)" >&2; exit 1; }
-echo "$kills kills, $inside of them inside the save loop; every start found a whole list"
+echo "$kills kills inside the save loop; every start found a whole list"
