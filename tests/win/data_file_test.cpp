@@ -117,8 +117,10 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
         if (pauseMs) Sleep(pauseMs);
       }
     });
+    // The saves go on until the reader has had its share of turns: how many it gets in a
+    // given number of saves is up to the scheduler of a busy machine.
     int failedSaves = 0;
-    for (int i = 0; i < 120; ++i) {
+    for (int i = 0; i < 5000 && (i < 120 || reads < 100); ++i) {
       const std::vector<Task>& list = i % 2 ? a : b;
       for (short row = 1; row <= 5; ++row)
         main_->EditItem(row, list[row - 1].time, list[row - 1].cycle, list[row - 1].info);
@@ -126,7 +128,7 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
     }
     stop = true;
     reader.join();
-    EXPECT_GT(reads.load(), 100) << pauseMs;
+    EXPECT_GE(reads.load(), 100) << pauseMs;
     EXPECT_EQ(missing.load(), 0) << pauseMs;
     EXPECT_EQ(torn.load(), 0) << pauseMs;
     if (pauseMs) {
