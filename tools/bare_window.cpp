@@ -2,6 +2,10 @@
 // what Tavik costs beyond any window of its kind can be measured in the same wine session.
 #include <windows.h>
 
+#ifndef BARE_TITLE
+#define BARE_TITLE L"Bare"
+#endif
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -22,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = CreateSolidBrush(RGB(165, 55, 55));
   wc.lpszClassName = L"BareWindow";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Bare", WS_POPUP, 100, 100, 242, 391, nullptr,
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, BARE_TITLE, WS_POPUP, 100, 100, 242, 391, nullptr,
                               nullptr, instance, nullptr);
   SetTimer(hwnd, 1, 250, nullptr);
   ShowWindow(hwnd, SW_SHOWNORMAL);
