@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
+  wine64 wine32:i386 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
   pulseaudio pulseaudio-utils sox python3
   # The publishing tests serve a site through private, loopback-only nginx and Apache servers
   # of their own; where Debian starts services, installing nginx also starts the system one.
@@ -21,6 +21,12 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# Wine's 32-bit half runs the 32-bit program, the one users get (about 30 s more on a new
+# machine; apt brings some 64-bit libraries up to the version of their 32-bit twins).
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

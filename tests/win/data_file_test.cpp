@@ -69,7 +69,7 @@ TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
   main_ = test::MakeProgram(cfg());
   program = &main_.program();
   ASSERT_TRUE(program->Start());
-  const UINT_PTR probe = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+  const UINT_PTR probe = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK {
     MainWindow& main = program->frmMain;
     if (deleted || main.HighestIndex() < 1 || main.Row(1)->Bounds().left != 1) return;
     deleted = true;

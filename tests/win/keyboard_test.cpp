@@ -278,7 +278,7 @@ TEST_F(KeyboardTest, ARightOrMiddleClickOnTheClockLeavesTheWindowWhereItIs) {
     static HWND mainWindow;
     mainWindow = main_->hwnd();
     during = before;
-    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
       KillTimer(nullptr, id);
       POINT p;
       GetCursorPos(&p);

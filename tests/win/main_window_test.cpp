@@ -140,7 +140,7 @@ TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
   // While the second row slides, another row is added from inside its wait (as a click could).
   static MainWindow* main;
   main = main_.get();
-  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
     KillTimer(nullptr, id);
     main->AddItem(u"10:00", u"不循环", u"third");
   });
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, ARowRemovedWhileSlidingEndsItsSlide) {
   Start("", false);
   static MainWindow* main;
   main = main_.get();
-  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
     KillTimer(nullptr, id);
     main->RemoveLastRow();
   });

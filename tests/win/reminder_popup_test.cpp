@@ -114,7 +114,7 @@ TEST_F(PopupTest, ClosingDuringTheSlideEndsItSilently) {
     target = &popup;
     again = c.loadAgain;
     Fire(u"08:30", u"sliding");
-    SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
       KillTimer(nullptr, id);
       SendMessageW(target->closeButton(), BM_CLICK, 0, 0);
       if (again) {

@@ -294,7 +294,7 @@ TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
     // The user deletes while the new row is on its way in.
     static ItemMenu* menu;
     menu = &main_.program().mnuItems;
-    SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR id, DWORD) {
+    SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
       KillTimer(nullptr, id);
       menu->DeleteClick();
     });
@@ -400,7 +400,7 @@ TEST_F(TaskEditingTest, RightReleaseOpensTheItemMenuAndDeletePicksFromIt) {
   Start({{u"07:00", u"不循环", u"a"}, {u"08:00", u"不循环", u"b"}});
   static std::vector<std::wstring> entries;
   entries.clear();
-  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
     HWND menu = FindWindowW(L"#32768", nullptr);
     if (!menu) return;
     KillTimer(nullptr, id);

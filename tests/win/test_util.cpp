@@ -23,7 +23,7 @@ HWND VisibleThreadWindow(const wchar_t* cls) {
   } search{cls, nullptr};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND w, LPARAM lp) -> BOOL {
+      [](HWND w, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         wchar_t name[32] = {};
         GetClassNameW(w, name, 32);
