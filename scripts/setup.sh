@@ -8,10 +8,14 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine64 wine32:i386 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
   pulseaudio pulseaudio-utils sox python3
+  # The 32-bit program's moved wall clock in the tests (tests/tools/clock_shift.c).
+  gcc-multilib
   # The publishing tests serve a site through private, loopback-only nginx and Apache servers
   # of their own; where Debian starts services, installing nginx also starts the system one.
   nginx apache2-bin
   libssl-dev
+  # Signing the program in a release (scripts/release.sh) and checking it in its test.
+  osslsigncode
 )
 
 missing=()

@@ -2,6 +2,7 @@
 # Usage: source scripts/wine-env.sh <build dir>
 
 tavik_build_dir=$(cd "$1" && pwd)
+tavik_src_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # TAVIK_WINEPREFIX: another prefix for the same build (the screenshots at other resolutions).
 export WINEPREFIX="${TAVIK_WINEPREFIX:-$tavik_build_dir/wineprefix}"
 export WINEARCH=win64
@@ -78,4 +79,37 @@ tavik_display() {
 
 tavik_display_stop() {
   if [ -n "${tavik_xvfb_pid:-}" ]; then kill "$tavik_xvfb_pid" 2>/dev/null || true; fi
+}
+
+# True when a Windows program is a 32-bit one (its PE header names the i386 machine).
+tavik_is_32bit() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [ "$(od -An -tx1 -j$((pe + 4)) -N2 "$1" | tr -d ' ')" = "4c01" ]
+}
+
+# tavik_at EXE MOMENT COMMAND...: replaces the shell with COMMAND (wine and EXE), the
+# program's wall clock starting at MOMENT ("2026-12-09 08:29:50", local time). Only the wall
+# clock moves; waits and timers stay real. libfaketime serves a 64-bit program. Wine's 32-bit
+# half reads the time through glibc's 64-bit-time functions, which that library leaves alone
+# (and its shared state, made first by the 64-bit loader, stalls the 32-bit one), so a 32-bit
+# program gets tests/tools/clock_shift.c instead, built into the build folder on first use.
+tavik_at() {
+  local exe=$1 at=$2
+  shift 2
+  if tavik_is_32bit "$exe"; then
+    exec env FAKETIME="@$at" LD_PRELOAD="$(tavik_clock_shift)" "$@"
+  fi
+  exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$at" "$@"
+}
+
+tavik_clock_shift() {
+  local so="$tavik_build_dir/clock_shift32.so" source="$tavik_src_dir/tests/tools/clock_shift.c"
+  (
+    flock 9
+    if [ ! -f "$so" ] || [ "$source" -nt "$so" ]; then
+      gcc -m32 -shared -fPIC -O2 -o "$so.tmp" "$source" -ldl && mv -f "$so.tmp" "$so"
+    fi
+  ) 9>"$so.lock" >&2
+  echo "$so"
 }

@@ -30,11 +30,14 @@ e2e_start() {
   e2e_main=$(xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
 }
 
+# e2e_at MOMENT COMMAND...: COMMAND with the program's wall clock starting at MOMENT.
+e2e_at() { tavik_at "$e2e_exe" "$@"; }
+
 # The same with the wall clock at a given moment ("2026-12-09 12:34:00"; only the wall clock
 # is faked), so that no task of the test falls due while it runs, whatever the time of day.
 e2e_start_at() {
   local at=$1
-  (cd "$e2e_dir" && exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$at" "$WINE" Tavik.exe >/dev/null 2>&1) &
+  (cd "$e2e_dir" && e2e_at "$at" "$WINE" Tavik.exe >/dev/null 2>&1) &
   e2e_pid=$!
   e2e_main=$(xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
 }

@@ -24,7 +24,7 @@ file_holds() {  # the data file's bytes are exactly this list
 
 # Starts the program with its wall clock at the given moment (only the wall clock is faked).
 start_at() {
-  (cd "$e2e_dir" && exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$1" "$WINE" Tavik.exe >/dev/null 2>&1) &
+  (cd "$e2e_dir" && e2e_at "$1" "$WINE" Tavik.exe >/dev/null 2>&1) &
   e2e_pid=$!
   main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
   [ -n "$main" ] || fail "the main window did not appear at $1"

@@ -30,7 +30,7 @@ pactl set-default-sink tavik_e2e
 # One task at 08:30, no repeat; the clock starts at 08:29:50.
 record=$(printf '08:30;不循环;喝水' | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'a-zA-Z' 'A-Za-z')
 printf '[Data]\r\nData=%s,\r\n' "$record" >"$e2e_dir/Tavik.cfg"
-(cd "$e2e_dir" && exec faketime -f "@2026-12-09 08:29:50" "$WINE" Tavik.exe >/dev/null 2>&1) &
+(cd "$e2e_dir" && e2e_at "2026-12-09 08:29:50" "$WINE" Tavik.exe >/dev/null 2>&1) &
 e2e_pid=$!
 main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
 [ -n "$main" ] || { echo "the main window did not appear" >&2; exit 1; }
