@@ -97,7 +97,7 @@ void Installer::OnClick(UpdateInfo info) {
   }
   // Only a program file from a trusted address is installed: the CRC-32 in the document
   // guards against damage, not against a release altered on the way.
-  if (!MayInstall(info.DownUrl)) {
+  if (!MayInstall(info.DownUrl, homeUrl)) {
     OpenHome();
     HideBar();
     return;
@@ -123,7 +123,7 @@ void Installer::OnClick(UpdateInfo info) {
   job->request.stepTimeoutMs = stepTimeoutMs;
   job->request.totalLimitMs = timeLimitMs;
   job->request.maxBodyBytes = maxBytes;
-  job->request.mayFollow = [](std::u16string_view to) { return IsTrustedReleaseAddress(to); };
+  job->request.mayFollow = [home = homeUrl](std::u16string_view to) { return IsTrustedReleaseAddress(to, home); };
 
   if (!notify_) {
     notify_ = std::make_unique<MessageWindow>();

@@ -81,10 +81,10 @@ struct Check {
   }
 };
 
-}  // namespace
-
-bool VerifyReleaseFile(const UpdateKey& key, std::u16string_view version, std::u16string_view signatureText,
-                       const std::wstring& path) {
+// Hashes the prefix and then whatever more() feeds (false: it failed), and checks the
+// signature text over that hash with the key.
+template <typename Feed>
+bool VerifySigned(const UpdateKey& key, std::u16string_view signatureText, std::string_view prefix, Feed more) {
   ReleaseSignature signature{};
   if (!ParseReleaseSignature(signatureText, &signature)) return false;
   const BCrypt api;
@@ -101,22 +101,34 @@ bool VerifyReleaseFile(const UpdateKey& key, std::u16string_view version, std::u
     return false;
 
   if (api.CreateHash(check.sha256, &check.hash, nullptr, 0, nullptr, 0, 0) != 0) return false;
-  const std::string prefix = ReleaseSignedPrefix(version);
   if (!check.Hash(prefix.data(), static_cast<DWORD>(prefix.size()))) return false;
-  check.file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (check.file == INVALID_HANDLE_VALUE) return false;
-  std::string piece(kReadPiece, '\0');
-  while (true) {
-    DWORD n = 0;
-    if (!ReadFile(check.file, &piece[0], kReadPiece, &n, nullptr)) return false;
-    if (n == 0) break;
-    if (!check.Hash(piece.data(), n)) return false;
-  }
+  if (!more(check)) return false;
   unsigned char digest[32] = {};
   if (api.FinishHash(check.hash, digest, sizeof digest, 0) != 0) return false;
   return api.VerifySignature(check.key, nullptr, digest, sizeof digest, signature.data(),
                              static_cast<ULONG>(signature.size()), 0) == 0;
+}
+
+}  // namespace
+
+bool VerifyReleaseFile(const UpdateKey& key, std::u16string_view version, std::u16string_view signatureText,
+                       const std::wstring& path) {
+  return VerifySigned(key, signatureText, ReleaseSignedPrefix(version), [&](Check& check) {
+    check.file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (check.file == INVALID_HANDLE_VALUE) return false;
+    std::string piece(kReadPiece, '\0');
+    while (true) {
+      DWORD n = 0;
+      if (!ReadFile(check.file, &piece[0], kReadPiece, &n, nullptr)) return false;
+      if (n == 0) return true;
+      if (!check.Hash(piece.data(), n)) return false;
+    }
+  });
+}
+
+bool VerifySignedBytes(const UpdateKey& key, std::string_view bytes, std::u16string_view signatureText) {
+  return VerifySigned(key, signatureText, bytes, [](Check&) { return true; });
 }
 
 std::optional<UpdateKey> BuiltInUpdateKey() {

@@ -30,7 +30,13 @@ void UpdateCheck::Update() {
 }
 
 void UpdateCheck::OnFinished() {
-  const UpdateOutcome outcome = EvaluateUpdate(Http1.ResponseText(), homeUrl, kProgramVersion, info);
+  DocumentCheck check;
+  if (updateKey) {
+    check = [key = *updateKey](std::string_view bytes, std::u16string_view signature) {
+      return VerifySignedBytes(key, bytes, signature);
+    };
+  }
+  const UpdateOutcome outcome = EvaluateUpdate(Http1.ResponseText(), homeUrl, kProgramVersion, info, check);
   info = outcome.info;
   statisticUrl_ = outcome.statisticUrl;
   if (outcome.tooOld) {

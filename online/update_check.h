@@ -6,12 +6,14 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/services.h"
 #include "online/http_control.h"
 #include "online/installer.h"
 #include "online/online_host.h"
+#include "online/release_verify.h"
 #include "online/update_doc.h"
 
 namespace tavik {
@@ -38,6 +40,9 @@ class UpdateCheck {
   Http Http1;
   Installer installer;
   std::u16string homeUrl = kHomeUrl;  // the built-in address; tests point it at themselves
+  // With a key, only a document that key signed is acted on, and only a later release is
+  // announced; without one, every document is read as it comes.
+  std::optional<UpdateKey> updateKey = BuiltInUpdateKey();
 
  private:
   void OnFinished();

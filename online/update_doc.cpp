@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/codec.h"
+#include "core/program.h"
 #include "online/release_sign.h"
 #include "online/version.h"
 
@@ -34,6 +35,20 @@ std::u16string Value(std::u16string_view doc, std::u16string_view key) {
   return GetKeyValue(doc, key, kSeparator);
 }
 
+// The entries a document signature covers, in the order they are signed.
+constexpr const char16_t* kSignedKeys[] = {u"Home=",      u"Statistic=", u"Feedback=",  u"Donate=",
+                                           u"MinVer=",    u"StableVer=", u"StableUrl=", u"StableHash=",
+                                           kStableSigKey, u"StableTips="};
+
+void AppendCounted(std::string* out, std::u16string_view text) {
+  const std::size_t length = text.size() * 2;
+  for (int i = 0; i < 4; ++i) *out += static_cast<char>(length >> (8 * i) & 0xFF);
+  for (const char16_t c : text) {
+    *out += static_cast<char>(c & 0xFF);
+    *out += static_cast<char>(c >> 8);
+  }
+}
+
 }  // namespace
 
 std::u16string UpdateRequestUrl(std::u16string_view homeUrl) {
@@ -44,11 +59,27 @@ std::u16string DecodeUpdateDocument(std::u16string_view responseText) {
   return ReplaceAll(Base64(0, responseText), kCrLf, u"");
 }
 
+std::string DocumentSignedBytes(std::u16string_view decodedDocument) {
+  std::string bytes;
+  for (const char16_t* c = kProgramTitle; *c; ++c) bytes += static_cast<char>(*c);  // ASCII
+  bytes.append(kDocumentSignatureContext, sizeof kDocumentSignatureContext);  // with its NUL
+  for (const char16_t* key : kSignedKeys) AppendCounted(&bytes, Value(decodedDocument, key));
+  return bytes;
+}
+
+bool OffersRelease(std::u16string_view runningVersion, std::u16string_view releaseVersion, bool withKey) noexcept {
+  if (releaseVersion.empty()) return false;  // no key, no answer, undecodable: no news
+  return withKey ? VersionBefore(runningVersion, releaseVersion) : releaseVersion != runningVersion;
+}
+
 UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_view homeUrl,
-                             std::u16string_view runningVersion, const UpdateInfo& previous) {
+                             std::u16string_view runningVersion, const UpdateInfo& previous,
+                             const DocumentCheck& check) {
   // Anything this large is not our document (a captive portal, an error page, an attack).
   if (responseText.size() > kMaxUpdateDocument) responseText = {};
-  const std::u16string doc = DecodeUpdateDocument(responseText);
+  std::u16string doc = DecodeUpdateDocument(responseText);
+  // With a key, a document the owner did not sign as it stands is no answer at all.
+  if (check && !check(DocumentSignedBytes(doc), Value(doc, kDocSigKey))) doc.clear();
 
   UpdateOutcome out;
   UpdateInfo& info = out.info;
@@ -76,8 +107,7 @@ UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_vi
     return out;
   }
 
-  // No release version (no key, no answer, undecodable) is no news, not an empty release.
-  if (!stableVer.empty() && stableVer != runningVersion) {
+  if (OffersRelease(runningVersion, stableVer, static_cast<bool>(check))) {
     out.announce = true;
     info.DownUrl = stableUrl;
     info.Hash = stableHash;
@@ -111,12 +141,14 @@ std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why) 
   notes = ReplaceAll(notes, u"\r", u"/");
 
   const std::u16string* const signature = doc.stableSig.empty() ? nullptr : &doc.stableSig;
+  const std::u16string* const docSignature = doc.docSig.empty() ? nullptr : &doc.docSig;
   const std::initializer_list<std::pair<const char16_t*, const std::u16string*>> entries = {
       {u"Home=", &doc.home},           {u"Statistic=", &doc.statistic},
       {u"Feedback=", &doc.feedback},   {u"Donate=", &doc.donate},
       {u"MinVer=", &doc.minVer},       {u"StableVer=", &doc.stableVer},
       {u"StableUrl=", &doc.stableUrl}, {u"StableHash=", &doc.stableHash},
       {kStableSigKey, signature},      {u"StableTips=", &notes},
+      {kDocSigKey, docSignature},
   };
   std::u16string text;
   for (const auto& [key, value] : entries) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,13 +56,39 @@ std::u16string UpdateRequestUrl(std::u16string_view homeUrl);
 // The decoded document: Base64 mode 0, then every CR LF pair removed (lone CR or LF stay).
 std::u16string DecodeUpdateDocument(std::u16string_view responseText);
 
+// The document's own signature: the site owner's key signs every entry the program reads,
+// so a document changed on the site or on the way closes, visits and announces nothing in a
+// program that carries the key. Programs without a key never read this entry.
+inline constexpr char16_t kDocSigKey[] = u"DocSig=";
+
+// The bytes a document signature covers, for the decoded document: a context text naming
+// this program ("Tavik update document 1", so a document signed for another product with
+// the same key does not pass), a NUL, then for each entry the program reads (Home,
+// Statistic, Feedback, Donate, MinVer, StableVer, StableUrl, StableHash, StableSig,
+// StableTips, in that order) its value exactly as the program reads it (empty when the
+// entry is missing): its length in bytes (4 bytes, little-endian) and the value as UTF-16LE.
+inline constexpr char kDocumentSignatureContext[] = " update document 1";
+std::string DocumentSignedBytes(std::u16string_view decodedDocument);
+
+// A program built with a key checks the document's signature text over the signed bytes
+// with it; a program without one passes no check.
+using DocumentCheck = std::function<bool(std::string_view signedBytes, std::u16string_view signatureText)>;
+
 // Evaluates one response (the body as received, still encoded; "" after a time-out).
 // previous supplies DownUrl, Hash, Tips, Version and Signature, which only a new
 // announcement replaces.
 // An empty or missing release version announces nothing, and a response longer than
 // kMaxUpdateDocument counts as "".
+// Given a check (a program with a key), a document whose signature does not pass counts as
+// "" too, and only a release whose version sorts after the running one is announced;
+// without one, every release version other than the running one is.
 UpdateOutcome EvaluateUpdate(std::u16string_view responseText, std::u16string_view homeUrl,
-                             std::u16string_view runningVersion, const UpdateInfo& previous);
+                             std::u16string_view runningVersion, const UpdateInfo& previous,
+                             const DocumentCheck& check = {});
+
+// Whether a program offers the release: with a key only a later version, without one any
+// other version (the rule of the programs before keys, kept for them).
+bool OffersRelease(std::u16string_view runningVersion, std::u16string_view releaseVersion, bool withKey) noexcept;
 
 // The release notes as the box shows them: a box taller than the screen would hide its own
 // button, so at most kNotesLines lines and kNotesCharacters characters, cut with "…".
@@ -75,9 +102,10 @@ struct UpdateDocument {
   std::u16string minVer, stableVer, stableUrl, stableHash;
   std::u16string stableTips;  // release notes; line breaks (CR LF, LF or CR) become "/"
   std::u16string stableSig;   // written only when given, so an unsigned document is as before
+  std::u16string docSig;      // the document's signature; likewise
 };
 
-// The plain document text, one "Key=value;" entry after another. Returns "" and sets *why
+// The plain document text, one "Key=value;" entry after another (DocSig last). Returns "" and sets *why
 // when a value cannot be stored so that the program reads it back unchanged (it holds ";",
 // a key, or a CR LF pair).
 std::u16string BuildUpdateDocument(const UpdateDocument& doc, std::string* why);

@@ -72,23 +72,33 @@ bool IsProgramAddress(std::u16string_view url) noexcept {
   return url.size() >= 4 && StartsWithNoCase(url.substr(url.size() - 4), u".exe");
 }
 
-bool IsTrustedReleaseAddress(std::u16string_view url) noexcept {
+bool IsOnThisMachine(std::u16string_view url) noexcept {
+  std::u16string_view rest;
   if (StartsWithNoCase(url, u"https://")) {
-    const std::u16string_view rest = url.substr(8);
-    return !rest.empty() && rest.front() != u'/';
+    rest = url.substr(8);
+  } else if (StartsWithNoCase(url, u"http://")) {
+    rest = url.substr(7);
+  } else {
+    return false;
   }
-  if (!StartsWithNoCase(url, u"http://")) return false;
   // Some clients read "\" as "/"; a backslash or user-info ("127.0.0.1@elsewhere") could
   // make the request go to a host other than the one checked here.
   if (url.find(u'\\') != std::u16string_view::npos) return false;
-  const std::u16string_view rest = url.substr(7);
   const std::u16string_view authority = rest.substr(0, rest.find_first_of(u"/?#"));
   if (authority.find(u'@') != std::u16string_view::npos) return false;
   return IsLoopbackAuthority(authority);
 }
 
-bool MayInstall(std::u16string_view downUrl) noexcept {
-  return IsProgramAddress(downUrl) && IsTrustedReleaseAddress(downUrl);
+bool IsTrustedReleaseAddress(std::u16string_view url, std::u16string_view homeUrl) noexcept {
+  if (StartsWithNoCase(url, u"https://")) {
+    const std::u16string_view rest = url.substr(8);
+    return !rest.empty() && rest.front() != u'/';
+  }
+  return StartsWithNoCase(url, u"http://") && IsOnThisMachine(url) && IsOnThisMachine(homeUrl);
+}
+
+bool MayInstall(std::u16string_view downUrl, std::u16string_view homeUrl) noexcept {
+  return IsProgramAddress(downUrl) && IsTrustedReleaseAddress(downUrl, homeUrl);
 }
 
 std::u16string InProgramFolder(std::u16string_view folder, std::u16string_view name) {

@@ -21,14 +21,18 @@ inline constexpr char16_t kDownloadFailedMessage[] =
 // The last four characters, in any letter case, are ".exe".
 bool IsProgramAddress(std::u16string_view url) noexcept;
 
-// A release may only be fetched over https, or over plain http from this machine
-// (127.a.b.c, localhost, [::1]; an optional port). The CRC-32 in the update document guards
-// against a damaged download, not against one altered on the way.
-bool IsTrustedReleaseAddress(std::u16string_view url) noexcept;
+// The address is http or https on this machine (127.a.b.c, localhost, [::1]; an optional
+// port), such as a test site.
+bool IsOnThisMachine(std::u16string_view url) noexcept;
 
+// A release may only be fetched over https, or over plain http from this machine by a
+// program whose own site (homeUrl) is on this machine too, as a test build's is. The CRC-32
+// in the update document guards against a damaged download, not against one altered on the
+// way.
+bool IsTrustedReleaseAddress(std::u16string_view url, std::u16string_view homeUrl) noexcept;
 
 // The install path is taken only for both; any other address opens the home page instead.
-bool MayInstall(std::u16string_view downUrl) noexcept;
+bool MayInstall(std::u16string_view downUrl, std::u16string_view homeUrl) noexcept;
 
 // folder + "\" + name with exactly one backslash between them (a drive root "C:\" already
 // ends in one).

@@ -14,6 +14,8 @@
 #include "online/update_doc.h"
 #include "online/update_script.h"
 #include "online/version.h"
+#include "tools/atomic_file.h"
+#include "tools/pe_version.h"
 #include "tools/server_rules.h"
 #include "tools/utf8_args.h"
 #ifdef TAVIK_PUBLISH_SIGNS
@@ -27,11 +29,13 @@ constexpr char kUsage[] =
     "                     [--notes TEXT | --notes-file FILE]\n"
     "                     [--url URL] [--home URL] [--statistic URL]\n"
     "                     [--feedback URL] [--donate URL] [--output FILE]\n"
-    "                     [--sign-key FILE]\n"
+    "                     [--sign-key FILE] [--allow-older]\n"
     "       tavik-publish keygen --private FILE --public FILE\n"
     "\n"
     "  --release      the new program file; its CRC-32 goes into the document\n"
-    "  --version      its version; every other version is offered this release\n"
+    "  --version      its version, exactly as the file's version resource states it;\n"
+    "                 programs with a key are offered only a later release, others\n"
+    "                 any release of another version\n"
     "  --min-version  the lowest version still allowed to run (\"\" for none);\n"
     "                 versions compare as plain text: 0.5.10 is above 0.5.1, 0.10 below\n"
     "  --notes        release notes; each line break (or \"/\") shows as a new line\n"
@@ -41,9 +45,12 @@ constexpr char kUsage[] =
     "  --statistic    page visited after every check with \"?ver=\" and the version\n"
     "  --output       file to write (default: standard output); no line break is added;\n"
     "                 beside it go server rules that answer the home address + \"?type=update\"\n"
-    "                 with it: .htaccess (Apache) and tavik-nginx.conf (nginx)\n"
-    "  --sign-key     the private key file (from keygen): signs the release for its version;\n"
-    "                 a program built with the public key installs only signed releases\n"
+    "                 with it: .htaccess (Apache) and tavik-nginx.conf (nginx); every file\n"
+    "                 is replaced whole or not at all\n"
+    "  --sign-key     the private key file (from keygen): signs the release for its version\n"
+    "                 and the whole document; a program built with the public key acts only\n"
+    "                 on documents and installs only releases signed with it\n"
+    "  --allow-older  publish a version that does not sort after the one in --output\n"
     "  keygen         writes a new key pair; never overwrites a file\n"
     "\n"
     "Texts are UTF-8 and may not hold \";\" or any key of the document (\"Home=\", ...).\n";
@@ -107,6 +114,16 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+std::string Narrow(const std::u16string& text) { return tavik::ToAnsi(text); }
+
+// Plain http that leaves this machine can be read and changed by anyone on the way.
+void WarnIfPlainHttp(const char* option, const std::u16string& url) {
+  if (tavik::StartsWithNoCase(url, u"http://") && !tavik::IsOnThisMachine(url)) {
+    std::cerr << "tavik-publish: warning: " << option << " is plain http: anyone on the network between "
+                 "the users and the site can read and change what goes there; use https\n";
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,11 +138,16 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "keygen") return Fail(kNoSigning);
 #endif
   std::map<std::string, std::string> args;
+  bool allowOlder = false;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     if (name == "--help" || name == "-h") {
       std::cout << kUsage;
       return 0;
+    }
+    if (name == "--allow-older") {
+      allowOlder = true;
+      continue;
     }
     bool known = false;
     for (const char* option : kOptions) known = known || name == option;
@@ -176,6 +198,33 @@ int main(int argc, char** argv) {
   doc.stableHash = tavik::Crc32Text(tavik::Crc32Buffer(*release));
 
   if (doc.stableVer.empty()) return Fail("--version is empty; an empty version announces nothing");
+  // The wrong file, or the right file under the wrong number, would be offered to every user.
+  const std::optional<std::u16string> stated = tavik::ProgramVersionOf(*release);
+  if (!stated) {
+    return Fail(releasePath + " has no version resource: it is not a build of the program");
+  }
+  if (*stated != doc.stableVer) {
+    return Fail("--version " + args["--version"] + " differs from the version " + Narrow(*stated) + " that " +
+                releasePath + " states of itself; publish it under its own version, or build it with "
+                "the version you mean");
+  }
+  // Never older than what the site offers now: programs with a key would never install it,
+  // programs without one would go back to it.
+  if (args.count("--output")) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::u8path(args["--output"]), ec)) {
+      const std::optional<std::string> published = ReadFile(args["--output"]);
+      if (!published) return Fail("cannot read " + args["--output"] + ", the document to be replaced");
+      const std::u16string text = tavik::DecodeUpdateDocument(std::u16string(published->begin(), published->end()));
+      const std::u16string before = tavik::GetKeyValue(text, u"StableVer=", u";");
+      if (!before.empty() && !tavik::VersionBefore(before, doc.stableVer) && !allowOlder) {
+        return Fail("--version " + args["--version"] + " does not sort after " + Narrow(before) +
+                    ", the version published in " + args["--output"] + " (versions compare as text: 0.10 "
+                    "sorts before 0.9); programs built with a key would never install it. Give "
+                    "--allow-older to publish it all the same");
+      }
+    }
+  }
   if (tavik::VersionBefore(doc.stableVer, doc.minVer)) {
     return Fail("--version sorts before --min-version: the new release itself would be "
                 "told it is too old");
@@ -186,9 +235,15 @@ int main(int argc, char** argv) {
   if (!tavik::IsProgramAddress(doc.stableUrl)) {
     std::cerr << "tavik-publish: warning: the release address does not end in .exe; "
                  "users will be sent to the home page instead\n";
-  } else if (!tavik::IsTrustedReleaseAddress(doc.stableUrl)) {
+  } else if (!tavik::IsTrustedReleaseAddress(doc.stableUrl, doc.home.empty() ? doc.stableUrl : doc.home)) {
     std::cerr << "tavik-publish: warning: the release address is neither https nor on this "
-                 "machine; users will be sent to the home page instead\n";
+                 "machine (where only a program whose site is on this machine takes it); users "
+                 "will be sent to the home page instead\n";
+  }
+  for (const auto& [option, address] : {std::pair<const char*, const std::u16string*>{"--home", &doc.home},
+                                    {"--url", &doc.stableUrl},
+                                    {"--statistic", &doc.statistic}}) {
+    WarnIfPlainHttp(option, *address);
   }
 
   {
@@ -216,18 +271,31 @@ int main(int argc, char** argv) {
 #else
   if (args.count("--sign-key")) return Fail(kNoSigning);
 #endif
-  const std::u16string plain = tavik::BuildUpdateDocument(doc, &why);
+  std::u16string plain = tavik::BuildUpdateDocument(doc, &why);
   if (plain.empty()) return Fail(why);
+#ifdef TAVIK_PUBLISH_SIGNS
+  if (args.count("--sign-key")) {
+    // Every entry as the program will read it back from what is published.
+    const std::u16string readBack = tavik::DecodeUpdateDocument(tavik::Base64(1, plain));
+    if (!tavik::publish::SignDocumentWithKeyFile(args["--sign-key"], tavik::DocumentSignedBytes(readBack),
+                                                 &doc.docSig, &why)) {
+      return Fail(why);
+    }
+    plain = tavik::BuildUpdateDocument(doc, &why);
+    if (plain.empty()) return Fail(why);
+    if (tavik::DocumentSignedBytes(tavik::DecodeUpdateDocument(tavik::Base64(1, plain))) !=
+        tavik::DocumentSignedBytes(readBack)) {
+      return Fail("the document's signature would not cover what the program reads");
+    }
+  }
+#endif
   const std::string encoded = tavik::ToAnsi(tavik::Base64(1, plain));
   if (encoded.size() > tavik::kMaxUpdateDocument) {
     return Fail("the document is longer than the program reads (64 KiB); shorten the notes");
   }
 
   if (args.count("--output")) {
-    std::ofstream out(std::filesystem::u8path(args["--output"]), std::ios::binary | std::ios::trunc);
-    out << encoded;
-    out.close();
-    if (!out) return Fail("cannot write " + args["--output"]);
+    if (!tavik::WriteFileAtomically(args["--output"], encoded, &why)) return Fail(why);
     if (!tavik::WriteServerRules(args["--output"], args["--home"])) return 1;
   } else {
     std::cout << encoded;

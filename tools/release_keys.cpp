@@ -163,11 +163,13 @@ int RunKeygen(int argc, char** argv) {
   return 0;
 }
 
-bool SignRelease(std::string_view privatePem, std::u16string_view version, std::string_view release,
-                 ReleaseSignature* signature, std::string* why) {
+namespace {
+
+// Signs head followed by body.
+bool SignParts(std::string_view privatePem, std::string_view prefix, std::string_view release,
+               ReleaseSignature* signature, std::string* why) {
   const Owned<EVP_PKEY> key = ReadPrivateKey(privatePem, why);
   if (!key) return false;
-  const std::string prefix = ReleaseSignedPrefix(version);
   Owned<EVP_MD_CTX> ctx(EVP_MD_CTX_new());
   std::size_t size = 0;
   if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1 ||
@@ -195,6 +197,20 @@ bool SignRelease(std::string_view privatePem, std::u16string_view version, std::
   return true;
 }
 
+bool VerifyParts(const UpdateKey& key, std::string_view prefix, std::string_view release,
+                 const ReleaseSignature& signature);
+
+}  // namespace
+
+bool SignRelease(std::string_view privatePem, std::u16string_view version, std::string_view release,
+                 ReleaseSignature* signature, std::string* why) {
+  return SignParts(privatePem, ReleaseSignedPrefix(version), release, signature, why);
+}
+
+bool SignBytes(std::string_view privatePem, std::string_view bytes, ReleaseSignature* signature, std::string* why) {
+  return SignParts(privatePem, bytes, {}, signature, why);
+}
+
 bool PublicKeyOf(std::string_view privatePem, UpdateKey* key, std::string* why) {
   const Owned<EVP_PKEY> pkey = ReadPrivateKey(privatePem, why);
   if (!pkey) return false;
@@ -207,6 +223,17 @@ bool PublicKeyOf(std::string_view privatePem, UpdateKey* key, std::string* why) 
 
 bool VerifyRelease(const UpdateKey& key, std::u16string_view version, std::string_view release,
                    const ReleaseSignature& signature) {
+  return VerifyParts(key, ReleaseSignedPrefix(version), release, signature);
+}
+
+bool VerifyBytes(const UpdateKey& key, std::string_view bytes, const ReleaseSignature& signature) {
+  return VerifyParts(key, bytes, {}, signature);
+}
+
+namespace {
+
+bool VerifyParts(const UpdateKey& key, std::string_view prefix, std::string_view release,
+                 const ReleaseSignature& signature) {
   const std::string pem = PublicKeyFileText(key);
   Owned<BIO> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
   const Owned<EVP_PKEY> pkey(bio ? PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr) : nullptr);
@@ -221,7 +248,6 @@ bool VerifyRelease(const UpdateKey& key, std::u16string_view version, std::strin
   unsigned char* der = nullptr;
   const int derSize = i2d_ECDSA_SIG(sig.get(), &der);
   if (derSize <= 0) return false;
-  const std::string prefix = ReleaseSignedPrefix(version);
   Owned<EVP_MD_CTX> ctx(EVP_MD_CTX_new());
   const bool ok = ctx && EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha256(), nullptr, pkey.get()) == 1 &&
                   EVP_DigestVerifyUpdate(ctx.get(), prefix.data(), prefix.size()) == 1 &&
@@ -230,6 +256,8 @@ bool VerifyRelease(const UpdateKey& key, std::u16string_view version, std::strin
   OPENSSL_free(der);
   return ok;
 }
+
+}  // namespace
 
 bool SignReleaseWithKeyFile(const std::string& keyPath, std::u16string_view version, std::string_view release,
                             std::u16string* signatureText, std::string* why) {
@@ -246,6 +274,27 @@ bool SignReleaseWithKeyFile(const std::string& keyPath, std::u16string_view vers
   }
   if (!VerifyRelease(key, version, release, signature)) {
     *why = "the signature made with " + keyPath + " does not verify";
+    return false;
+  }
+  *signatureText = ReleaseSignatureText(signature);
+  return true;
+}
+
+bool SignDocumentWithKeyFile(const std::string& keyPath, std::string_view signedBytes, std::u16string* signatureText,
+                             std::string* why) {
+  const std::optional<std::string> pem = ReadWholeFile(keyPath);
+  if (!pem) {
+    *why = "cannot read the key file " + keyPath;
+    return false;
+  }
+  ReleaseSignature signature{};
+  UpdateKey key{};
+  if (!SignBytes(*pem, signedBytes, &signature, why) || !PublicKeyOf(*pem, &key, why)) {
+    *why = keyPath + ": " + *why;
+    return false;
+  }
+  if (!VerifyBytes(key, signedBytes, signature)) {
+    *why = "the document's signature made with " + keyPath + " does not verify";
     return false;
   }
   *signatureText = ReleaseSignatureText(signature);

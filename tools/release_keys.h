@@ -22,6 +22,9 @@ int RunKeygen(int argc, char** argv);
 bool SignRelease(std::string_view privatePem, std::u16string_view version, std::string_view release,
                  ReleaseSignature* signature, std::string* why);
 
+// Signs exactly these bytes (a document's, DocumentSignedBytes).
+bool SignBytes(std::string_view privatePem, std::string_view bytes, ReleaseSignature* signature, std::string* why);
+
 // The public half of a private key text.
 bool PublicKeyOf(std::string_view privatePem, UpdateKey* key, std::string* why);
 
@@ -29,9 +32,14 @@ bool PublicKeyOf(std::string_view privatePem, UpdateKey* key, std::string* why);
 bool VerifyRelease(const UpdateKey& key, std::u16string_view version, std::string_view release,
                    const ReleaseSignature& signature);
 
+bool VerifyBytes(const UpdateKey& key, std::string_view bytes, const ReleaseSignature& signature);
+
 // What --sign-key does: reads the key file, signs, proves the signature against the key's
 // public half, and gives the document's StableSig text. False, with *why, otherwise.
 bool SignReleaseWithKeyFile(const std::string& keyPath, std::u16string_view version, std::string_view release,
                             std::u16string* signatureText, std::string* why);
+// And for the document: signs its signed bytes, proves the signature, gives the DocSig text.
+bool SignDocumentWithKeyFile(const std::string& keyPath, std::string_view signedBytes, std::u16string* signatureText,
+                             std::string* why);
 
 }  // namespace tavik::publish

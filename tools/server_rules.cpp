@@ -5,6 +5,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "tools/atomic_file.h"
+
 namespace tavik {
 namespace {
 
@@ -165,11 +167,9 @@ bool WriteServerRules(const std::string& documentPath, const std::string& homeUr
       {folder / kNginxRulesFile, NginxRules(*home, name)},
   };
   for (const auto& [path, text] : files) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::cerr << "tavik-publish: cannot write " << path.u8string() << "\n";
+    std::string why;
+    if (!WriteFileAtomically(path.u8string(), text, &why)) {
+      std::cerr << "tavik-publish: " << why << "\n";
       return false;
     }
   }

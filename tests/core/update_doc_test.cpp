@@ -261,3 +261,120 @@ TEST(UpdateDoc, LongNotesAreCutToWhatABoxCanShow) {
 
 }  // namespace
 }  // namespace tavik
+
+namespace tavik {
+namespace {
+
+// A stand-in for the owner's key: a "signature" is a digest of the signed bytes that only
+// this test knows how to make, so a document passes exactly when its entries are the ones
+// signed. The real algorithm is tried by the publisher's and the window tests.
+std::u16string FakeSign(std::string_view bytes, char16_t keyId = u'K') {
+  std::uint32_t h = 2166136261u;
+  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  std::u16string text(1, keyId);
+  for (int i = 0; i < 8; ++i) text += static_cast<char16_t>(u'a' + (h >> (4 * i) & 0xF));
+  return text;
+}
+const DocumentCheck kOwnersKey = [](std::string_view bytes, std::u16string_view signature) {
+  return signature == FakeSign(bytes);
+};
+
+// The owner's document, signed as the publisher signs it (DocSig last).
+std::u16string Signed(const std::u16string& entries, char16_t keyId = u'K') {
+  return entries + u"DocSig=" + FakeSign(DocumentSignedBytes(entries), keyId) + u";";
+}
+
+constexpr char16_t kOwners[] =
+    u"Home=https://h/;Statistic=https://h/stat;Feedback=;Donate=;MinVer=0.5;StableVer=0.5.2;"
+    u"StableUrl=https://h/T.exe;StableHash=CBF43926;StableTips=a/b;";
+
+TEST(SignedDocument, TheSignedBytesNameTheProgramAndEveryEntryItReads) {
+  const std::string bytes = DocumentSignedBytes(u"MinVer=0.5;StableVer=0.5.2;");
+  EXPECT_EQ(bytes.substr(0, 24), std::string("Tavik update document 1\0", 24));
+  // Ten entries, each counted: Home to StableHash and StableSig empty, then MinVer and StableVer.
+  std::string want = std::string("Tavik update document 1\0", 24);
+  const auto add = [&](const std::string& ascii) {
+    want += std::string{static_cast<char>(ascii.size() * 2), 0, 0, 0};
+    for (const char c : ascii) want += std::string{c, 0};
+  };
+  for (const char* v : {"", "", "", "", "0.5", "0.5.2", "", "", "", ""}) add(v);
+  EXPECT_EQ(bytes, want);
+  // What the program does not read is not covered; what it reads is, wherever it stands.
+  EXPECT_EQ(DocumentSignedBytes(u"Junk;MinVer=0.5;X=1;StableVer=0.5.2;"), bytes);
+  EXPECT_EQ(DocumentSignedBytes(u"StableVer=0.5.2;MinVer=0.5;"), bytes);
+  EXPECT_NE(DocumentSignedBytes(u"MinVer=0.5;StableVer=0.5.2;StableTips=x;"), bytes);
+  // Moving a value from one entry to another changes the bytes.
+  EXPECT_NE(DocumentSignedBytes(u"Feedback=a;Donate=;"), DocumentSignedBytes(u"Feedback=;Donate=a;"));
+}
+
+struct KeyedCase {
+  const char* name;
+  std::u16string document;
+  bool tooOld, announce, visits;
+};
+
+TEST(SignedDocument, AProgramWithAKeyActsOnlyOnTheOwnersDocument) {
+  std::u16string changedMin = Signed(kOwners);
+  changedMin.replace(changedMin.find(u"MinVer=0.5;"), 11, u"MinVer=9.9;");
+  std::u16string changedStat = Signed(kOwners);
+  changedStat.replace(changedStat.find(u"https://h/stat"), 14, u"http://192.168.1.1/x");
+  const KeyedCase cases[] = {
+      {"signed", Signed(kOwners), false, true, true},
+      {"signed, minimum above", Signed(u"Statistic=https://h/stat;MinVer=0.6;"), true, false, true},
+      {"one entry changed: a kill switch", changedMin, false, false, false},
+      {"one entry changed: another visit", changedStat, false, false, false},
+      {"no signature", kOwners, false, false, false},
+      {"empty signature", std::u16string(kOwners) + u"DocSig=;", false, false, false},
+      {"another key", Signed(kOwners, u'X'), false, false, false},
+      // The program reads the first Donate; one added later changes nothing it acts on.
+      {"an unread entry added", Signed(kOwners) + u"Donate=https://evil/;", false, true, true},
+  };
+  for (const KeyedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateOutcome out = EvaluateUpdate(Base64(1, c.document), kBuiltIn, kRunning, {}, kOwnersKey);
+    EXPECT_EQ(out.tooOld, c.tooOld);
+    EXPECT_EQ(out.announce, c.announce);
+    EXPECT_EQ(out.statisticUrl.empty(), !c.visits);
+    if (!c.visits) {  // treated as no answer
+      EXPECT_EQ(out.info, EvaluateUpdate(u"", kBuiltIn, kRunning, {}).info);
+    }
+  }
+}
+
+TEST(SignedDocument, AProgramWithAKeyIsOfferedOnlyALaterRelease) {
+  const struct {
+    const char16_t* release;
+    bool withKey, withoutKey;
+  } rows[] = {
+      {u"0.5.2", true, true},    {u"0.5.10", true, true},  // 0.5.1 is a prefix of it
+      {u"0.6", true, true},      {u"0.5.1", false, false},  // the running one
+      {u"0.4.9", false, true},   {u"0.10", false, true},    // text order: 0.10 before 0.5.1
+      {u"0.5.01", false, true},  {u"", false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(ToAnsi(row.release));
+    const std::u16string entries = u"StableVer=" + std::u16string(row.release) + u";StableUrl=https://h/T.exe;";
+    EXPECT_EQ(OffersRelease(kRunning, row.release, true), row.withKey);
+    EXPECT_EQ(OffersRelease(kRunning, row.release, false), row.withoutKey);
+    EXPECT_EQ(EvaluateUpdate(Base64(1, Signed(entries)), kBuiltIn, kRunning, {}, kOwnersKey).announce, row.withKey);
+    EXPECT_EQ(EvaluateUpdate(Base64(1, entries), kBuiltIn, kRunning, {}).announce, row.withoutKey);
+  }
+}
+
+TEST(SignedDocument, TheSignatureEntryIsWrittenLastAndReadsBack) {
+  UpdateDocument doc;
+  doc.stableVer = u"0.5.2";
+  doc.stableSig = u"rel";
+  doc.docSig = u"AbC+/==";
+  std::string why;
+  const std::u16string text = BuildUpdateDocument(doc, &why);
+  ASSERT_FALSE(text.empty()) << why;
+  EXPECT_EQ(text.substr(text.size() - 15), u"DocSig=AbC+/==;");
+  doc.docSig.clear();
+  EXPECT_EQ(BuildUpdateDocument(doc, &why).find(u"DocSig="), std::u16string::npos);
+  doc.docSig = u"x;StableVer=9";
+  EXPECT_EQ(BuildUpdateDocument(doc, &why), u"");
+}
+
+}  // namespace
+}  // namespace tavik

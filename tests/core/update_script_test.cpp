@@ -9,6 +9,9 @@
 namespace tavik {
 namespace {
 
+// The site of a test build, on this machine.
+constexpr char16_t kLocalSite[] = u"http://127.0.0.1:8080/";
+
 // "echo 正在更新程序文件..." in GBK, written out so the test does not lean on ToAnsi.
 const std::string kEchoLine =
     "echo \xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE...\r\n";
@@ -103,7 +106,34 @@ TEST(ReleaseAddress, HttpsOrThisMachineOnly) {
       {u"", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsTrustedReleaseAddress(c.url), c.trusted) << "url of " << c.url.size() << " units";
+    EXPECT_EQ(IsTrustedReleaseAddress(c.url, kLocalSite), c.trusted) << "url of " << c.url.size() << " units";
+  }
+}
+
+// A plain-http release, even one from this machine, is for test builds alone: a program
+// whose site is a real one (or none) takes only https.
+TEST(ReleaseAddress, PlainHttpOnlyWhenTheProgramsOwnSiteIsOnThisMachine) {
+  struct Case {
+    std::u16string home;
+    bool onThisMachine;
+  } const cases[] = {
+      {u"http://127.0.0.1:8080/", true},
+      {u"https://localhost/tavik/", true},
+      {u"http://[::1]:80/", true},
+      {u"https://tavik.invalid/", false},
+      {u"https://tavik.example/", false},
+      {u"http://tavik.example/", false},
+      {u"http://127.0.0.1.evil.example/", false},
+      {u"http://127.0.0.1@evil.example/", false},
+      {u"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToAnsi(c.home));
+    EXPECT_EQ(IsOnThisMachine(c.home), c.onThisMachine);
+    EXPECT_EQ(MayInstall(u"http://127.0.0.1:5000/Tavik.exe", c.home), c.onThisMachine);
+    EXPECT_EQ(IsTrustedReleaseAddress(u"http://localhost/Tavik.exe", c.home), c.onThisMachine);
+    EXPECT_TRUE(MayInstall(u"https://tavik.example/Tavik.exe", c.home));
+    EXPECT_FALSE(MayInstall(u"http://tavik.example/Tavik.exe", c.home));
   }
 }
 
@@ -122,7 +152,7 @@ TEST(ReleaseAddress, InstallsOnlyProgramFilesFromTrustedPlaces) {
       {u"", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MayInstall(c.url), c.trusted) << "url of " << c.url.size() << " units";
+    EXPECT_EQ(MayInstall(c.url, kLocalSite), c.trusted) << "url of " << c.url.size() << " units";
   }
   EXPECT_TRUE(IsProgramAddress(u"http://h/Tavik.eXe"));
   EXPECT_FALSE(IsProgramAddress(u"http://h/Tavik.exe "));
@@ -199,9 +229,9 @@ TEST(UpdateScript, ARedirectIsResolvedAgainstTheAddressItCameFrom) {
     EXPECT_EQ(got, c.want) << ToAnsi(c.base) << " + " << ToAnsi(c.location);
   }
   // What the download then follows: only where a release may come from.
-  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"http://files.example/a.exe")));
-  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"//127.0.0.1.evil.example/a.exe")));
-  EXPECT_TRUE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"/b.exe")));
+  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"http://files.example/a.exe"), kLocalSite));
+  EXPECT_FALSE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"//127.0.0.1.evil.example/a.exe"), kLocalSite));
+  EXPECT_TRUE(IsTrustedReleaseAddress(ResolveAddress(u"http://127.0.0.1:1/a.exe", u"/b.exe"), kLocalSite));
 }
 
 }  // namespace

@@ -98,3 +98,18 @@ e2e_accept_box() {
   done
   return 1
 }
+
+# e2e_release SRC DST VERSION: the program SRC as the release VERSION (of the same length as
+# the project's version): every UTF-16 text of its own version, the version resource's and
+# the program's, says VERSION, and a tail of its own makes the file differ from SRC.
+e2e_release() {
+  python3 - "$1" "$2" "$3" "$(sed -n 's/^project(Tavik VERSION \([0-9.]*\).*/\1/p' "$e2e_src/CMakeLists.txt")" <<'PYEOF'
+import sys
+src, dst, new, old = sys.argv[1:5]
+assert len(new) == len(old), (new, old)
+data = open(src, "rb").read()
+stamped = data.replace(old.encode("utf-16-le"), new.encode("utf-16-le"))
+assert stamped != data
+open(dst, "wb").write(stamped + b"release " + new.encode())
+PYEOF
+}

@@ -21,7 +21,7 @@ publisher="$e2e_build/tavik-publish.exe"
 
 # The release: the same program with a tail of its own, so the two files differ.
 release="$e2e_dir/release.exe"
-{ cat "$e2e_site_exe"; printf 'release 0.5.2'; } > "$release"
+e2e_release "$e2e_site_exe" "$release" 0.5.2
 
 # publish SITE DOCUMENT: what the owner runs in the folder that goes on the host.
 publish() {

@@ -11,6 +11,7 @@ import json
 import os
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -33,6 +34,38 @@ def publisher_argument(arg):
     if RUNNER and isinstance(arg, P):
         return "Z:" + os.path.abspath(arg).replace("/", "\\")
     return arg
+
+
+def release_file(version, tail=b""):
+    """A small 32-bit program file whose version resource states version, then tail: the
+    publisher takes only a release that states the version it is published as."""
+    def block(key, value, text, value_length, children=b""):
+        b = b"\0" * 6 + (key + "\0").encode("utf-16-le")
+        b += b"\0" * (-len(b) % 4) + value
+        b += b"\0" * (-len(b) % 4) + children
+        return struct.pack("<HHH", len(b), value_length, 1 if text else 0) + b[6:]
+
+    def string(key, value):
+        return block(key, (value + "\0").encode("utf-16-le"), True, len(value) + 1)
+
+    strings = string("FileVersion", version)
+    strings += b"\0" * (-len(strings) % 4) + string("ProductVersion", version)
+    info = block("StringFileInfo", b"", True, 0, block("040904b0", b"", True, 0, strings))
+    fixed = struct.pack("<II", 0xFEEF04BD, 0x10000) + b"\0" * 44
+    version_block = block("VS_VERSION_INFO", fixed, False, 52, info)
+    # Type 16 -> name 1 -> language 0x409 -> the data entry, then the block.
+    rsrc = (struct.pack("<12xHHII", 0, 1, 16, 0x80000000 | 0x18)
+            + struct.pack("<12xHHII", 0, 1, 1, 0x80000000 | 0x30)
+            + struct.pack("<12xHHII", 0, 1, 0x409, 0x48)
+            + struct.pack("<IIII", 0x1000 + 0x58, len(version_block), 0, 0) + version_block)
+    optional = bytearray(224)
+    struct.pack_into("<H", optional, 0, 0x10B)
+    struct.pack_into("<III", optional, 92, 16, 0, 0)
+    struct.pack_into("<II", optional, 96 + 16, 0x1000, len(rsrc))
+    section = b".rsrc\0\0\0" + struct.pack("<IIII16x", len(rsrc), 0x1000, len(rsrc), 0x200)
+    head = (b"MZ" + b"\0" * 58 + struct.pack("<I", 0x40) + b"PE\0\0"
+            + struct.pack("<HHIIIHH", 0x14C, 1, 0, 0, 0, 224, 0x102) + bytes(optional) + section)
+    return head + b"\0" * (0x200 - len(head)) + rsrc + tail
 
 
 class Running:
@@ -161,7 +194,7 @@ class PublisherTest(unittest.TestCase):
     def setUp(self):
         self.server = Running()
         self.addCleanup(self.server.close)
-        self.release = bytes((i * 7 ^ i >> 8) & 0xFF for i in range(300000))
+        self.release = release_file("0.5.2", bytes((i * 7 ^ i >> 8) & 0xFF for i in range(300000)))
         self.server.write("Tavik 0.5.2.exe", self.release)
 
     def publish(self, *args):
@@ -222,7 +255,7 @@ class PublisherTest(unittest.TestCase):
         for url, warned in (("http://tavik.example/T.exe", True),
                             ("https://tavik.example/download", True),
                             ("https://tavik.example/T.exe", False)):
-            result = self.publish("--release", release, "--version", "0.5.2",
+            result = self.publish("--release", release, "--version", "0.5.2", "--allow-older",
                                   "--min-version", "0.5", "--url", url,
                                   "--output", P(os.path.join(self.server.root, "update.txt")))
             self.assertEqual(result.returncode, 0)
@@ -276,7 +309,7 @@ class ServerRulesTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.root, True)
         self.release = os.path.join(self.root, "release.exe")
         with open(self.release, "wb") as f:
-            f.write(b"MZ" + bytes(range(256)) * 8)
+            f.write(release_file("0.5.2", bytes(range(256)) * 8))
 
     def site(self, folder, home, document="update.txt"):
         """The home folder as the owner uploads it: a home page, the document, the rules."""
@@ -285,7 +318,7 @@ class ServerRulesTest(unittest.TestCase):
         with open(os.path.join(path, "index.html"), "wb") as f:
             f.write(self.HOME_PAGE)
         result = publish("--release", P(self.release), "--version", "0.5.2", "--min-version", "0.5",
-                         "--home", home, "--url", home + "Tavik.exe",
+                         "--allow-older", "--home", home, "--url", home + "Tavik.exe",
                          "--output", P(os.path.join(path, document)))
         self.assertEqual(result.returncode, 0, result.stderr + result.stdout)
         with open(os.path.join(path, document), "rb") as f:
@@ -392,7 +425,7 @@ class ServerRulesTest(unittest.TestCase):
                     with open(htaccess, "wb") as f:
                         f.write(before)
                 args = ["--release", P(self.release), "--version", "0.5.2", "--min-version", "0.5",
-                        "--url", "https://tavik.example/Tavik.exe",
+                        "--allow-older", "--url", "https://tavik.example/Tavik.exe",
                         "--output", P(os.path.join(path, name))]
                 if home is not None:
                     args += ["--home", home]

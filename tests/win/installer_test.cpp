@@ -21,6 +21,9 @@
 namespace tavik {
 namespace {
 
+// The home address of a test build: on this machine, so its plain-http releases may be installed.
+constexpr char16_t kHome[] = u"http://localhost:9/home/";
+
 using test::FileExists;
 using test::HttpAnswer;
 
@@ -73,7 +76,7 @@ class InstallerTest : public ::testing::Test {
     host_ = std::make_unique<MainWindowHost>(*main_);
     installer_ = std::make_unique<Installer>(*host_, main_.program().services);
     installer_->programPath = dir_.File(L"Tavik.exe");
-    installer_->homeUrl = u"https://home.example/";
+    installer_->homeUrl = kHome;
     installer_->timeLimitMs = 1500;
     installer_->stepTimeoutMs = 1500;
     installer_->updateKey.reset();  // a program built without a key, whatever this build carries
@@ -107,7 +110,7 @@ class InstallerTest : public ::testing::Test {
     ASSERT_FALSE(shell_.boxes.empty());
     EXPECT_EQ(shell_.boxes.back().text, L"更新文件下载失败，请在弹出的页面中手动下载！");
     EXPECT_EQ(shell_.boxes.back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
-    EXPECT_EQ(shell_.opened, std::vector<std::wstring>{L"https://home.example/"});
+    EXPECT_EQ(shell_.opened, std::vector<std::wstring>{Wide(kHome)});
     EXPECT_FALSE(main_->Msg()->Visible());
     EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.exe")), "MZ old program");
   }
@@ -201,12 +204,22 @@ TEST_F(InstallerTest, AStalledServerIsGivenUpWhileTheWindowThreadRunsOn) {
   ExpectFailurePath();
 }
 
+// A program whose own site is a real one takes no plain-http release, not even from this machine.
+TEST_F(InstallerTest, APlainHttpReleaseIsOnlyForABuildWhoseSiteIsOnThisMachine) {
+  installer_->homeUrl = u"https://home.example/";
+  Click(server_.Url("/files/Tavik.exe"), u"CBF43926");
+  EXPECT_EQ(shell_.opened, std::vector<std::wstring>{L"https://home.example/"});
+  EXPECT_TRUE(shell_.boxes.empty());
+  for (const auto& r : server_.Requests()) EXPECT_EQ(r.target.find("Tavik.exe"), std::string::npos);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.exe")), "MZ old program");
+}
+
 TEST_F(InstallerTest, AnAddressThatIsNotATrustedProgramOpensTheHomePageOnly) {
   for (const char16_t* url : {u"https://example.org/download.html", u"http://example.org/Tavik.exe", u""}) {
     shell_.opened.clear();
     main_->Msg()->Show();
     Click(url, u"CBF43926");
-    EXPECT_EQ(shell_.opened, std::vector<std::wstring>{L"https://home.example/"});
+    EXPECT_EQ(shell_.opened, std::vector<std::wstring>{Wide(kHome)});
     EXPECT_FALSE(installer_->Downloading());
     EXPECT_FALSE(main_->Msg()->Visible());
   }

@@ -23,10 +23,13 @@ TestSigner::~TestSigner() {
 }
 
 std::u16string TestSigner::Sign(std::u16string_view version, const std::string& release) const {
+  return SignBytes(ReleaseSignedPrefix(version) + release);
+}
+
+std::u16string TestSigner::SignBytes(const std::string& message) const {
   if (!key_) return {};
   BCRYPT_ALG_HANDLE sha = nullptr;
   if (BCryptOpenAlgorithmProvider(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return {};
-  const std::string message = ReleaseSignedPrefix(version) + release;
   unsigned char digest[32] = {};
   BCRYPT_HASH_HANDLE hash = nullptr;
   bool hashed = BCryptCreateHash(sha, &hash, nullptr, 0, nullptr, 0, 0) == 0;

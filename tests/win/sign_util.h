@@ -23,6 +23,8 @@ class TestSigner {
   const UpdateKey& publicKey() const { return public_; }
   // The StableSig text for release under version; "" when BCrypt failed.
   std::u16string Sign(std::u16string_view version, const std::string& release) const;
+  // The signature text of exactly these bytes (a document's); "" when BCrypt failed.
+  std::u16string SignBytes(const std::string& message) const;
 
  private:
   BCRYPT_ALG_HANDLE ecdsa_ = nullptr;

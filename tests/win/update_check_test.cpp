@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "core/codec.h"
+
 #include "core/winmain.h"
 #include "widget/main_window.h"
 #include "controls/message_bar.h"
 #include "tests/win/http_test_util.h"
 #include "tests/win/online_test_util.h"
+#include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
 
 namespace tavik {
@@ -58,6 +63,24 @@ class UpdateCheckTest : public ::testing::Test {
     d.stableHash = u"CBF43926";
     d.stableTips = u"a/b";
     return d;
+  }
+
+  // The document as the owner's publisher signs it, encoded; edit changes it afterwards.
+  std::string Signed(UpdateDocument d, const test::TestSigner& signer,
+                     const std::function<void(std::u16string*)>& edit = {}) {
+    std::string why;
+    std::u16string text = BuildUpdateDocument(d, &why);
+    d.docSig = signer.SignBytes(DocumentSignedBytes(DecodeUpdateDocument(Base64(1, text))));
+    EXPECT_FALSE(d.docSig.empty());
+    text = BuildUpdateDocument(d, &why);
+    if (edit) edit(&text);
+    const std::u16string encoded = Base64(1, text);
+    return std::string(encoded.begin(), encoded.end());
+  }
+  static void Replace(std::u16string* text, std::u16string_view from, std::u16string_view to) {
+    const std::size_t at = text->find(from);
+    ASSERT_NE(at, std::u16string::npos);
+    text->replace(at, from.size(), to);
   }
 
   test::TempDir dir_;
@@ -166,6 +189,52 @@ TEST_F(UpdateCheckTest, NoCheckStartsWhileABoxIsOpen) {
   for (const auto& r : server_.Requests()) checks += r.target.find("type=update") != std::string::npos;
   EXPECT_EQ(checks, 1);
   EXPECT_EQ(shell_.boxes.size(), 1u);
+}
+
+// A program built with the owner's key: a document changed on the way, unsigned or signed by
+// another key shows no bar, visits nothing and closes nothing; a signed older release is
+// not announced; the owner's own document is acted on.
+TEST_F(UpdateCheckTest, WithAKeyOnlyTheOwnersSignedDocumentIsActedOn) {
+  const test::TestSigner owner, other;
+  ASSERT_TRUE(owner.ok() && other.ok());
+  ast_->updateKey = owner.publicKey();
+  const auto kill = [](std::u16string* t) { Replace(t, u"MinVer=0.5;", u"MinVer=9.9;"); };
+  const auto elsewhere = [&](std::u16string* t) { Replace(t, u"Statistic=", u"Statistic=http://192.168.1.1/x?"); };
+  const auto older = [](std::u16string* t) { Replace(t, u"StableVer=0.5.2;", u"StableVer=0.4.9;"); };
+  const struct {
+    const char* name;
+    std::string body;
+  } ignored[] = {
+      {"minimum changed", Signed(Doc(u"0.5", u"0.5.2"), owner, kill)},
+      {"statistics changed", Signed(Doc(u"0.5", u"0.5.2"), owner, elsewhere)},
+      {"release changed", Signed(Doc(u"0.5", u"0.5.2"), owner, older)},
+      {"unsigned", test::EncodedDocument(Doc(u"9.9", u"0.5.2"))},
+      {"another key", Signed(Doc(u"9.9", u"0.5.2"), other)},
+  };
+  for (const auto& c : ignored) {
+    SCOPED_TRACE(c.name);
+    Check(c.body);
+    test::PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(main_->Msg()->Visible());
+    EXPECT_TRUE(StatRequests().empty());
+    EXPECT_TRUE(shell_.boxes.empty());
+    EXPECT_TRUE(main_->IsAlive());
+  }
+  // The owner's signed older release: read (the visit), never announced.
+  Check(Signed(Doc(u"0.5", u"0.4.9"), owner));
+  EXPECT_EQ(Visits(1).size(), 1u);
+  EXPECT_FALSE(main_->Msg()->Visible());
+  // The owner's newer one is.
+  Check(Signed(Doc(u"0.5", u"0.5.2"), owner));
+  EXPECT_EQ(Visits(2).size(), 2u);
+  EXPECT_TRUE(main_->Msg()->Visible());
+  EXPECT_EQ(main_->Msg()->text(), u"发现新版本 0.5.2");
+  EXPECT_TRUE(main_->IsAlive());
+  // And the owner's minimum above this version closes it.
+  Check(Signed(Doc(u"0.5.10", u"0.5.10"), owner));
+  ASSERT_EQ(shell_.boxes.size(), 1u);
+  EXPECT_EQ(shell_.boxes[0].text, L"当前版本过旧已经停止支持，请访问官方网站下载最新版本！");
+  EXPECT_FALSE(main_->IsAlive());
 }
 
 // The program as it is wired: the bar's click runs the installer of the hidden online window,
