@@ -32,6 +32,15 @@ const std::string& StandIn() {
   return bytes;
 }
 
+// "old" or "new" for a stand-in's file, "none" when there is no file, "other" for anything else.
+std::string Which(const std::wstring& path) {
+  if (!FileExists(path)) return "none";
+  const std::string bytes = test::ReadFileBytes(path);
+  if (bytes == StandIn() + "old") return "old";
+  if (bytes == StandIn() + "new") return "new";
+  return "other";
+}
+
 bool Running(HANDLE process) { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 // The processes of one test, started by it or by the script it ran: all ended at its end.
@@ -123,6 +132,39 @@ ScopedFile HoldWithoutSharingDelete(const std::wstring& path) {
   return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
+// Runs the script on a folder whose program runs, with a copy of it running elsewhere.
+void SwapAndCheck(const Row& row) {
+  Processes processes;
+  Folder other, app;
+  other.Install(processes);  // another copy of the program, elsewhere
+  app.Install(processes);
+  ASSERT_TRUE(other.program && app.program);
+  ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() == 1 && StartedIn(other.dir).size() == 1; }, 10000));
+  test::WriteFileBytes(app.dir.File(L"Tavik.tmp"), StandIn() + "new");
+  if (row.before) row.before(app);
+
+  const DWORD pid = GetProcessId(app.program);
+  test::WriteFileBytes(app.dir.File(L"Update.bat"), ToAnsi(UpdateScript(u"Tavik", pid)));
+  ASSERT_TRUE(SystemServices().startScript(app.dir.path(), L"Update.bat"));
+  ASSERT_EQ(WaitForSingleObject(app.program, 15000), WAIT_OBJECT_0) << "the program was not ended";
+  if (row.atSwap) row.atSwap(app);
+  // The script deletes itself last, whichever way it went.
+  ASSERT_TRUE(WaitFor([&] { return !FileExists(app.dir.File(L"Update.bat")); }, 30000));
+  app.lock.Close();
+
+  EXPECT_EQ(Which(app.dir.File(L"Tavik.exe")), row.swapped ? "new" : "old");
+  EXPECT_FALSE(FileExists(app.dir.File(L"Tavik.old")));
+  EXPECT_EQ(FileExists(app.dir.File(L"Tavik.tmp")), row.downloadStays);
+  EXPECT_FALSE(FileExists(app.dir.File(L"planted.txt")));
+  ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() >= 2; }, 10000)) << "nothing was started";
+  const std::vector<Started> started = StartedIn(app.dir);
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_EQ(started[1].tag, row.swapped ? "new" : "old");
+  EXPECT_TRUE(Running(processes.Adopt(started[1].pid)));
+  EXPECT_TRUE(Running(other.program)) << "the copy in another folder was ended too";
+  EXPECT_EQ(StartedIn(other.dir).size(), 1u);
+}
+
 TEST(UpdateScriptRun, EveryFailedStepLeavesAProgramInPlaceAndRunning) {
   ASSERT_GT(StandIn().size(), 1000u);
   const Row rows[] = {
@@ -145,35 +187,7 @@ TEST(UpdateScriptRun, EveryFailedStepLeavesAProgramInPlaceAndRunning) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Processes processes;
-    Folder other, app;
-    other.Install(processes);  // another copy of the program, elsewhere
-    app.Install(processes);
-    ASSERT_TRUE(other.program && app.program);
-    ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() == 1 && StartedIn(other.dir).size() == 1; }, 10000));
-    test::WriteFileBytes(app.dir.File(L"Tavik.tmp"), StandIn() + "new");
-    if (row.before) row.before(app);
-
-    const DWORD pid = GetProcessId(app.program);
-    test::WriteFileBytes(app.dir.File(L"Update.bat"), ToAnsi(UpdateScript(u"Tavik", pid)));
-    ASSERT_TRUE(SystemServices().startScript(app.dir.path(), L"Update.bat"));
-    ASSERT_EQ(WaitForSingleObject(app.program, 15000), WAIT_OBJECT_0) << "the program was not ended";
-    if (row.atSwap) row.atSwap(app);
-    // The script deletes itself last, whichever way it went.
-    ASSERT_TRUE(WaitFor([&] { return !FileExists(app.dir.File(L"Update.bat")); }, 30000));
-    app.lock.Close();
-
-    EXPECT_EQ(test::ReadFileBytes(app.dir.File(L"Tavik.exe")), StandIn() + (row.swapped ? "new" : "old"));
-    EXPECT_FALSE(FileExists(app.dir.File(L"Tavik.old")));
-    EXPECT_EQ(FileExists(app.dir.File(L"Tavik.tmp")), row.downloadStays);
-    EXPECT_FALSE(FileExists(app.dir.File(L"planted.txt")));
-    ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() >= 2; }, 10000)) << "nothing was started";
-    const std::vector<Started> started = StartedIn(app.dir);
-    ASSERT_EQ(started.size(), 2u);
-    EXPECT_EQ(started[1].tag, row.swapped ? "new" : "old");
-    EXPECT_TRUE(Running(processes.Adopt(started[1].pid)));
-    EXPECT_TRUE(Running(other.program)) << "the copy in another folder was ended too";
-    EXPECT_EQ(StartedIn(other.dir).size(), 1u);
+    SwapAndCheck(row);
   }
 }
 
