@@ -121,7 +121,8 @@ std::u16string UpdateScript(std::u16string_view stem, std::uint32_t processId) {
   const std::u16string system = u"\"%SystemRoot%\\System32\\";
   // ping sends one echo a second: two of them wait about a second (a count of 0 is
   // rejected at once and waits for nothing).
-  const std::u16string pause = system + u"ping.exe\" -n 2 127.0.0.1>nul";
+  // A blank before each ">": a digit right before one could be read as a handle number.
+  const std::u16string pause = system + u"ping.exe\" -n 2 127.0.0.1 >nul";
   // Every step is checked by the files it leaves ("ren" does not say when it fails). The old
   // program is deleted only once the new one is in place; when the new one cannot be put
   // there (a download an antivirus holds or took away), the old one goes back and runs again.
@@ -129,7 +130,7 @@ std::u16string UpdateScript(std::u16string_view stem, std::uint32_t processId) {
       u"@echo off",
       u"echo 正在更新程序文件...",
       // This one program, by its process id: another copy of it elsewhere runs on.
-      system + u"taskkill.exe\" /f /pid " + pid + u">nul 2>nul",
+      system + u"taskkill.exe\" /f /pid " + pid + u" >nul 2>nul",
       u"if errorlevel 128 goto swap",  // ended already
       u"if errorlevel 1 goto done",     // it could not be ended: nothing is swapped
       u":swap",

@@ -59,7 +59,7 @@ TEST(UpdateScript, TheNameIsAlwaysQuotedAndToolsComeFromTheSystemFolder) {
       if (first[0] == ':') {
         labels.push_back(first.substr(1));
       } else if (first == "\"%SystemRoot%\\System32\\taskkill.exe\"") {
-        killsByPid = killsByPid || line.find(" /f /pid 4242>nul") != std::string::npos;
+        killsByPid = killsByPid || line.find(" /f /pid 4242 >nul") != std::string::npos;
       } else if (first.rfind("\"%SystemRoot%\\System32\\", 0) != 0) {
         // Anything else is a command of the interpreter itself, never a file a folder holds.
         const char* builtins[] = {"@echo", "echo", "if", "set", "goto", "ren", "del", "start"};
