@@ -1,76 +1,39 @@
 #include "core/web_request.h"
 
-#include <winhttp.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "core/scoped.h"
 #include "core/window.h"
 #include "core/address.h"
+#include "core/winhttp_api.h"
 
 namespace tavik {
 namespace {
 
-// WinHTTP, and all it loads, comes in at the first request instead of at start: most of the
-// program's run never asks the web for anything.
-struct WinHttpApi {
-  bool loaded;
-  decltype(&::WinHttpAddRequestHeaders) AddRequestHeaders;
-  decltype(&::WinHttpCloseHandle) CloseHandle;
-  decltype(&::WinHttpConnect) Connect;
-  decltype(&::WinHttpCrackUrl) CrackUrl;
-  decltype(&::WinHttpOpen) Open;
-  decltype(&::WinHttpOpenRequest) OpenRequest;
-  decltype(&::WinHttpQueryDataAvailable) QueryDataAvailable;
-  decltype(&::WinHttpQueryHeaders) QueryHeaders;
-  decltype(&::WinHttpReadData) ReadData;
-  decltype(&::WinHttpReceiveResponse) ReceiveResponse;
-  decltype(&::WinHttpSendRequest) SendRequest;
-  decltype(&::WinHttpSetOption) SetOption;
-  decltype(&::WinHttpSetTimeouts) SetTimeouts;
-};
 WinHttpApi api;  // constant-initialised: filled once, by whichever thread asks first
+
+template <typename F>
+bool Load(HMODULE dll, const char* name, F& f) {
+  f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+  return f != nullptr;
+}
 
 BOOL CALLBACK LoadWinHttp(PINIT_ONCE, PVOID, PVOID*) {
   const HMODULE dll = LoadSystemLibrary(L"winhttp.dll");
   if (!dll) return TRUE;
-  bool ok = true;
-    api.AddRequestHeaders = reinterpret_cast<decltype(&::WinHttpAddRequestHeaders)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpAddRequestHeaders")));
-    ok = ok && api.AddRequestHeaders;
-    api.CloseHandle = reinterpret_cast<decltype(&::WinHttpCloseHandle)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpCloseHandle")));
-    ok = ok && api.CloseHandle;
-    api.Connect = reinterpret_cast<decltype(&::WinHttpConnect)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpConnect")));
-    ok = ok && api.Connect;
-    api.CrackUrl = reinterpret_cast<decltype(&::WinHttpCrackUrl)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpCrackUrl")));
-    ok = ok && api.CrackUrl;
-    api.Open = reinterpret_cast<decltype(&::WinHttpOpen)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpOpen")));
-    ok = ok && api.Open;
-    api.OpenRequest = reinterpret_cast<decltype(&::WinHttpOpenRequest)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpOpenRequest")));
-    ok = ok && api.OpenRequest;
-    api.QueryDataAvailable = reinterpret_cast<decltype(&::WinHttpQueryDataAvailable)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpQueryDataAvailable")));
-    ok = ok && api.QueryDataAvailable;
-    api.QueryHeaders = reinterpret_cast<decltype(&::WinHttpQueryHeaders)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpQueryHeaders")));
-    ok = ok && api.QueryHeaders;
-    api.ReadData = reinterpret_cast<decltype(&::WinHttpReadData)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpReadData")));
-    ok = ok && api.ReadData;
-    api.ReceiveResponse = reinterpret_cast<decltype(&::WinHttpReceiveResponse)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpReceiveResponse")));
-    ok = ok && api.ReceiveResponse;
-    api.SendRequest = reinterpret_cast<decltype(&::WinHttpSendRequest)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpSendRequest")));
-    ok = ok && api.SendRequest;
-    api.SetOption = reinterpret_cast<decltype(&::WinHttpSetOption)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpSetOption")));
-    ok = ok && api.SetOption;
-    api.SetTimeouts = reinterpret_cast<decltype(&::WinHttpSetTimeouts)>(reinterpret_cast<void*>(GetProcAddress(dll, "WinHttpSetTimeouts")));
-    ok = ok && api.SetTimeouts;
-  api.loaded = ok;
+  api.loaded = Load(dll, "WinHttpAddRequestHeaders", api.AddRequestHeaders) &&
+               Load(dll, "WinHttpCloseHandle", api.CloseHandle) && Load(dll, "WinHttpConnect", api.Connect) &&
+               Load(dll, "WinHttpCrackUrl", api.CrackUrl) &&
+               Load(dll, "WinHttpGetIEProxyConfigForCurrentUser", api.GetIEProxyConfigForCurrentUser) &&
+               Load(dll, "WinHttpGetProxyForUrl", api.GetProxyForUrl) && Load(dll, "WinHttpOpen", api.Open) &&
+               Load(dll, "WinHttpOpenRequest", api.OpenRequest) &&
+               Load(dll, "WinHttpQueryDataAvailable", api.QueryDataAvailable) &&
+               Load(dll, "WinHttpQueryHeaders", api.QueryHeaders) && Load(dll, "WinHttpReadData", api.ReadData) &&
+               Load(dll, "WinHttpReceiveResponse", api.ReceiveResponse) &&
+               Load(dll, "WinHttpSendRequest", api.SendRequest) && Load(dll, "WinHttpSetOption", api.SetOption) &&
+               Load(dll, "WinHttpSetTimeouts", api.SetTimeouts);
   return TRUE;
-}
-
-// The functions, loaded; null when WinHTTP is not there.
-const WinHttpApi* WinHttp() {
-  static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-  InitOnceExecuteOnce(&once, &LoadWinHttp, nullptr, nullptr);
-  return api.loaded ? &api : nullptr;
 }
 
 struct InternetTraits {
@@ -92,7 +55,71 @@ bool QueryNumber(HINTERNET request, DWORD what, DWORD& value) {
 
 }  // namespace
 
+WinHttpApi* WinHttp() {
+  static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  InitOnceExecuteOnce(&once, &LoadWinHttp, nullptr, nullptr);
+  return api.loaded ? &api : nullptr;
+}
+
 namespace {
+
+// TLS 1.2, and 1.3 where the system has it. Windows 7 speaks only TLS 1.0 unless asked, and
+// accepts the request only with its update for it; without that, the system's default stays.
+void AskForCurrentTls(HINTERNET session) {
+  for (DWORD protocols : {DWORD{WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3},
+                          DWORD{WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2}}) {
+    if (WinHttp()->SetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) return;
+  }
+}
+
+struct GlobalTraits {
+  using Handle = wchar_t*;
+  static wchar_t* Invalid() { return nullptr; }
+  static bool Close(wchar_t* s) { return GlobalFree(s) == nullptr; }
+};
+using GlobalText = Scoped<GlobalTraits>;
+
+// A session for `url` through the proxy the user chose in the system's internet options.
+// Windows 8.1 and later find it themselves. Before them it is read here: the automatic
+// configuration (detected, or a script's address) when it names one for this address, else
+// the proxy server given there; when the user goes direct, the system's WinHTTP settings.
+HINTERNET OpenSession(const WebRequest& req, const std::wstring& url) {
+  const wchar_t* agent = req.userAgent.empty() ? nullptr : req.userAgent.c_str();
+  if (HINTERNET session = WinHttp()->Open(agent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                          WINHTTP_NO_PROXY_BYPASS, 0))
+    return session;
+  auto open = [&](DWORD access, const wchar_t* proxy, const wchar_t* bypass) {
+    return WinHttp()->Open(agent, access, proxy ? proxy : WINHTTP_NO_PROXY_NAME,
+                           bypass ? bypass : WINHTTP_NO_PROXY_BYPASS, 0);
+  };
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
+  if (!WinHttp()->GetIEProxyConfigForCurrentUser(&ie)) return open(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr);
+  const GlobalText script(ie.lpszAutoConfigUrl), proxy(ie.lpszProxy), bypass(ie.lpszProxyBypass);
+  if (ie.fAutoDetect || script) {
+    HINTERNET finder = open(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr);
+    if (finder) {
+      const int step = static_cast<int>(req.stepTimeoutMs);
+      WinHttp()->SetTimeouts(finder, step, step, step, step);  // the script's download
+      WINHTTP_AUTOPROXY_OPTIONS options{};
+      options.dwFlags = (ie.fAutoDetect ? WINHTTP_AUTOPROXY_AUTO_DETECT : 0) | (script ? WINHTTP_AUTOPROXY_CONFIG_URL : 0);
+      options.dwAutoDetectFlags = ie.fAutoDetect ? WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A : 0;
+      options.lpszAutoConfigUrl = script.get();
+      WINHTTP_PROXY_INFO found{};
+      bool ok = WinHttp()->GetProxyForUrl(finder, url.c_str(), &options, &found) != FALSE;
+      if (!ok && GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {  // a script behind the user's logon
+        options.fAutoLogonIfChallenged = TRUE;
+        ok = WinHttp()->GetProxyForUrl(finder, url.c_str(), &options, &found) != FALSE;
+      }
+      WinHttp()->CloseHandle(finder);
+      if (ok) {
+        const GlobalText foundProxy(found.lpszProxy), foundBypass(found.lpszProxyBypass);
+        return open(found.dwAccessType, foundProxy.get(), foundBypass.get());
+      }
+    }
+  }
+  if (proxy) return open(WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.get(), bypass.get());
+  return open(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr);
+}
 
 // One request of the exchange, without following redirects when the caller checks them.
 // Sets `location` to where a redirect points (and returns the result so far) when it stops
@@ -113,10 +140,9 @@ WebResult RunOnce(const WebRequest& req, const std::wstring& url, const std::ato
   if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   if (path.empty()) path = L"/";
 
-  InternetHandle session(WinHttp()->Open(req.userAgent.empty() ? nullptr : req.userAgent.c_str(),
-                                     WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  InternetHandle session(OpenSession(req, url));
   if (!session) return result;
+  AskForCurrentTls(session.get());
   const int step = static_cast<int>(req.stepTimeoutMs);
   WinHttp()->SetTimeouts(session.get(), step, step, step, step);
   InternetHandle connection(WinHttp()->Connect(session.get(), host.c_str(), parts.nPort, 0));

@@ -153,14 +153,14 @@ void Installer::OnDownloaded() {
   bool started = false;
   if (GoodDownload(job->ok, FileSize(job->tmpPath), crc, job->hash) &&
       (!job->key || VerifyReleaseFile(*job->key, job->version, job->signature, job->tmpPath))) {
-    const std::u16string script = UpdateScript(U16(job->programStem));
+    const std::u16string script = UpdateScript(U16(job->programStem), GetCurrentProcessId());
     const std::wstring scriptPath = InFolder(job->folder, kScriptName);
     if (!script.empty()) {
       started = WriteScript(scriptPath, ToAnsi(script)) && services_.startScript(job->folder, W(kScriptName));
       if (!started) RemoveIfThere(scriptPath);
     }
   }
-  // The script's third line ends this program; until then it runs on with the bar hidden.
+  // The script ends this program by its process id; until then it runs on with the bar hidden.
   if (!started) Fail(job->tmpPath);
   HideBar();
 }

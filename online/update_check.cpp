@@ -47,11 +47,15 @@ void UpdateCheck::OnFinished() {
     host_.EndProgram();  // discards this window: nothing after it
     return;
   }
-  if (MessageBar* bar = host_.Bar()) {
+  // The bar of a download under way keeps its text; the download's end hides it.
+  MessageBar* bar = installer.Downloading() ? nullptr : host_.Bar();
+  if (bar) {
     bar->Clear();
     if (outcome.announce) {
       bar->DrawText(outcome.barText);
       bar->Show();
+    } else {
+      bar->Hide();  // no news (a failed check too): no bar left whose click installs an earlier offer
     }
   }
   SpeedUp();

@@ -1,6 +1,7 @@
 #include "online/update_script.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/ansi.h"
 
@@ -113,8 +114,8 @@ bool GoodDownload(bool downloadSucceeded, std::uintmax_t fileSize, std::u16strin
   return downloadSucceeded && fileSize > 0 && !crcText.empty() && crcText == expectedHash;
 }
 
-std::u16string UpdateScript(std::u16string_view stem) {
-  if (stem.empty()) return {};
+std::u16string UpdateScript(std::u16string_view stem, std::uint32_t processId) {
+  if (stem.empty() || processId == 0) return {};
   std::u16string program = u"\"";
   for (const char16_t c : stem) {
     if (!IsFileNameChar(c) || !FitsScriptCodePage(c)) return {};
@@ -122,24 +123,47 @@ std::u16string UpdateScript(std::u16string_view stem) {
     if (c == u'%') program += c;  // "%%" is one "%" in a script, quoted or not
   }
   program += u".exe\"";
+  const std::u16string pid = Ascii(std::to_string(processId));
+  const std::u16string download = kDownloadName, old = kOldProgramName;
 
+  // The system's own tools, never a ping.bat or taskkill.exe beside the program: the script
+  // runs in the program's folder, which the command interpreter searches first.
+  const std::u16string system = u"\"%SystemRoot%\\System32\\";
   // ping sends one echo a second: two of them wait about a second (a count of 0 is
   // rejected at once and waits for nothing).
-  const std::u16string pause = u"ping -n 2 127.0.0.1>nul";
+  // A blank before each ">": a digit right before one could be read as a handle number.
+  const std::u16string pause = system + u"ping.exe\" -n 2 127.0.0.1 >nul";
+  // Every step is checked by the files it leaves ("ren" does not say when it fails). The old
+  // program is deleted only once the new one is in place; when the new one cannot be put
+  // there (a download an antivirus holds or took away), the old one goes back and runs again.
   const std::u16string lines[] = {
       u"@echo off",
       u"echo 正在更新程序文件...",
-      u"taskkill /f /im " + program,
+      // This one program, by its process id: another copy of it elsewhere runs on.
+      system + u"taskkill.exe\" /f /pid " + pid + u" >nul 2>nul",
+      u"if errorlevel 128 goto swap",  // ended already
+      u"if errorlevel 1 goto done",     // it could not be ended: nothing is swapped
+      u":swap",
       pause,
-      u"ren " + program + u" " + kOldProgramName,
+      u"ren " + program + u" " + old,
+      u"if exist " + program + u" goto start",  // the old file could not be moved
+      u"set tries=0",
+      u":place",
+      u"ren " + download + u" " + program,
+      u"if exist " + program + u" goto placed",
+      u"set /a tries+=1",
       pause,
-      u"ren " + std::u16string(kDownloadName) + u" " + program,
-      pause,
-      u"del /f " + std::u16string(kOldProgramName),
-      pause,
+      u"if %tries% lss 3 goto place",
+      u"ren " + old + u" " + program,
+      u"goto start",
+      u":placed",
+      u"del /f " + old,
+      u":start",
       u"start \"\" " + program,  // start takes a first quoted argument as the window title
+      u":done",
+      u"if exist " + download + u" del /f " + download,
       // The script runs in the program's folder; "%~f0" would bring the folder's name into
-      // the line, where a "%" in it is lost.
+      // the line, where a "%" in it is lost. Deleting itself ends the script: the last line.
       u"del " + std::u16string(kScriptName),
   };
   std::u16string script;

@@ -45,12 +45,16 @@ std::u16string InProgramFolder(std::u16string_view folder, std::u16string_view n
 bool GoodDownload(bool downloadSucceeded, std::uintmax_t fileSize, std::u16string_view crcText,
                   std::u16string_view expectedHash) noexcept;
 
-// The twelve lines of the update script for the program file stem + ".exe", each ended by
-// CR LF; the caller writes them as GBK bytes (ToAnsi) to kScriptName and runs it hidden in
-// the program's folder. The name is quoted and its "%" doubled, so blanks, "&", "^" or "%"
-// in it neither break a line nor run anything. Returns "" when the name cannot be written
-// safely (empty, a character no file name holds, or one the script's code page lacks);
-// the caller then takes the failure path.
-std::u16string UpdateScript(std::u16string_view stem);
+// The update script for the program file stem + ".exe" running as process `processId`, each
+// line ended by CR LF; the caller writes it as GBK bytes (ToAnsi) to kScriptName and runs it
+// hidden in the program's folder. It ends that one process (not every program of the name),
+// puts the download in the program's place and starts it; when the download cannot be put
+// there it puts the old program back and starts that again, and removes the download. The
+// old file is deleted only once the new one is in place. System tools are called by their
+// full path in the system folder. The name is quoted and its "%" doubled, so blanks, "&",
+// "^" or "%" in it neither break a line nor run anything. Returns "" when the name cannot be
+// written safely (empty, a character no file name holds, or one the script's code page
+// lacks) or there is no process id; the caller then takes the failure path.
+std::u16string UpdateScript(std::u16string_view stem, std::uint32_t processId);
 
 }  // namespace tavik

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/ansi.h"
 
@@ -13,21 +16,21 @@ namespace {
 constexpr char16_t kLocalSite[] = u"http://127.0.0.1:8080/";
 
 // "echo 正在更新程序文件..." in GBK, written out so the test does not lean on ToAnsi.
-const std::string kEchoLine =
-    "echo \xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE...\r\n";
+const std::string kEchoLine = "echo \xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE...";
 
-std::string ExpectedScript(const std::string& quotedProgram) {
-  const std::string pause = "ping -n 2 127.0.0.1>nul\r\n";
-  return "@echo off\r\n" + kEchoLine +
-         "taskkill /f /im " + quotedProgram + "\r\n" + pause +
-         "ren " + quotedProgram + " Tavik.old\r\n" + pause +
-         "ren Tavik.tmp " + quotedProgram + "\r\n" + pause +
-         "del /f Tavik.old\r\n" + pause +
-         "start \"\" " + quotedProgram + "\r\n" +
-         "del Update.bat\r\n";
+std::vector<std::string> Lines(const std::string& script) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = script.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(script.substr(at, end - at));
+  EXPECT_EQ(at, script.size()) << "a last line without CR LF";
+  return lines;
 }
 
-TEST(UpdateScript, TwelveLinesByteForByte) {
+std::string FirstWord(const std::string& line) { return line.substr(0, line.find(' ')); }
+
+// What the script does is tested by running it (tests/win); this checks how it is written.
+TEST(UpdateScript, TheNameIsAlwaysQuotedAndToolsComeFromTheSystemFolder) {
   const std::pair<std::u16string, std::string> cases[] = {
       {u"Tavik", "\"Tavik.exe\""},
       {u"My Tavik", "\"My Tavik.exe\""},            // blanks stay inside the quotes
@@ -39,14 +42,38 @@ TEST(UpdateScript, TwelveLinesByteForByte) {
   };
   for (const auto& [stem, quoted] : cases) {
     SCOPED_TRACE(quoted);
-    const std::u16string script = UpdateScript(stem);
-    EXPECT_EQ(ToAnsi(script), ExpectedScript(quoted));
-    std::size_t lines = 0;
-    for (std::size_t p = script.find(u"\r\n"); p != std::u16string::npos;
-         p = script.find(u"\r\n", p + 2)) {
-      ++lines;
+    const std::string script = ToAnsi(UpdateScript(stem, 4242));
+    const std::vector<std::string> lines = Lines(script);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "@echo off");
+    EXPECT_EQ(lines[1], kEchoLine);
+    EXPECT_EQ(lines.back(), "del Update.bat");  // it ends by deleting itself, on every path
+
+    std::string rest = script;  // the name appears only quoted
+    int named = 0;
+    for (std::size_t p; (p = rest.find(quoted)) != std::string::npos; ++named) rest.erase(p, quoted.size());
+    EXPECT_GE(named, 4);  // moved away, the download put in its place, checked, started
+    EXPECT_EQ(rest.find(ToAnsi(stem) + ".exe"), std::string::npos);
+
+    std::vector<std::string> labels, jumps;
+    bool killsByPid = false;
+    for (const std::string& line : lines) {
+      const std::string first = FirstWord(line);
+      if (first[0] == ':') {
+        labels.push_back(first.substr(1));
+      } else if (first == "\"%SystemRoot%\\System32\\taskkill.exe\"") {
+        killsByPid = killsByPid || line.find(" /f /pid 4242 >nul") != std::string::npos;
+      } else if (first.rfind("\"%SystemRoot%\\System32\\", 0) != 0) {
+        // Anything else is a command of the interpreter itself, never a file a folder holds.
+        const char* builtins[] = {"@echo", "echo", "if", "set", "goto", "ren", "del", "start"};
+        EXPECT_NE(std::find(std::begin(builtins), std::end(builtins), first), std::end(builtins)) << line;
+      }
+      if (const std::size_t g = line.find("goto "); g != std::string::npos) jumps.push_back(line.substr(g + 5));
+      EXPECT_EQ(line.find("/im"), std::string::npos) << line;  // never every program of the name
     }
-    EXPECT_EQ(lines, 12u);
+    EXPECT_TRUE(killsByPid);
+    // A jump to a label that is not there stops the script before it restarts anything.
+    for (const std::string& jump : jumps) EXPECT_NE(std::find(labels.begin(), labels.end(), jump), labels.end()) << jump;
   }
 }
 
@@ -62,8 +89,9 @@ TEST(UpdateScript, RefusesNamesItCannotWriteSafely) {
       std::u16string(1, u'\xD800'),  // half a surrogate pair
   };
   for (const auto& name : names) {
-    EXPECT_EQ(UpdateScript(name), u"") << "name of " << name.size() << " units";
+    EXPECT_EQ(UpdateScript(name, 4242), u"") << "name of " << name.size() << " units";
   }
+  EXPECT_EQ(UpdateScript(u"Tavik", 0), u"");  // no process to end
 }
 
 struct AddressCase {

@@ -145,7 +145,7 @@ TEST_F(InstallerTest, AGoodDownloadWritesTheScriptAndStartsItInTheProgramFolder)
   EXPECT_EQ(shell_.boxes[0].text, L"发现新版本：0.5.2\r\nnotes");
   ASSERT_EQ(shell_.scripts.size(), 1u);
   EXPECT_EQ(shell_.scripts[0], dir_.path());
-  EXPECT_EQ(shell_.scriptBytes[0], ToAnsi(UpdateScript(u"Tavik")));
+  EXPECT_EQ(shell_.scriptBytes[0], ToAnsi(UpdateScript(u"Tavik", GetCurrentProcessId())));
   EXPECT_EQ(test::ReadFileBytes(dir_.File(L"Tavik.tmp")), kRelease);
   EXPECT_FALSE(FileExists(dir_.File(L"Tavik.old")));
   EXPECT_TRUE(shell_.opened.empty());

@@ -88,6 +88,7 @@ class UpdateCheckTest : public ::testing::Test {
   std::string body_;
   test::LoopbackServer server_{[this](const test::HttpRequestSeen& r) {
     if (r.target.find("type=update") != std::string::npos) return HttpAnswer{HttpAnswer::Kind::Whole, 200, body_};
+    if (r.target == "/hang.exe") return HttpAnswer{HttpAnswer::Kind::Hang, 200, ""};
     return HttpAnswer{HttpAnswer::Kind::Whole, 200, "<html>ok</html>"};
   }};
   test::RunningProgram main_;
@@ -140,20 +141,39 @@ TEST_F(UpdateCheckTest, TheStatisticsVisitIsOnePlainUncachedRequestPerCheck) {
   EXPECT_EQ(StatRequests().size(), 1u);  // no page named: no visit
 }
 
-TEST_F(UpdateCheckTest, ANoNewsAnswerBlanksAnOpenBarAndAnnouncesNothing) {
-  Check(test::EncodedDocument(Doc(u"", u"0.4.9")));
-  ASSERT_TRUE(main_->Msg()->Visible());
-  const std::u16string tips = ast_->info.Tips;
+TEST_F(UpdateCheckTest, ALaterCheckWithoutNewsHidesTheBarSoNoClickInstallsTheEarlierOffer) {
+  MessageBar* bar = main_->Msg();
+  RECT r;
+  GetWindowRect(bar->hwnd(), &r);
+  const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   for (const std::string& body : {std::string(), std::string("not a document"),
                                   test::EncodedDocument(Doc(u"0.10", u"0.5.1"))}) {
-    Check(body);
-    EXPECT_TRUE(main_->Msg()->Visible()) << body;  // stays open, now blank
-    EXPECT_EQ(main_->Msg()->text(), u"") << body;
-    EXPECT_EQ(ast_->info.Tips, tips) << body;
+    SCOPED_TRACE(body);
+    Check(test::EncodedDocument(Doc(u"", u"0.4.9")));
+    ASSERT_TRUE(bar->Visible());
+    ASSERT_EQ(WindowFromPoint(middle), bar->hwnd());
+    Check(body);  // no answer, an undecodable one, or no newer release
+    EXPECT_FALSE(bar->Visible());
+    EXPECT_NE(WindowFromPoint(middle), bar->hwnd());  // a click there reaches the clock
   }
   EXPECT_TRUE(shell_.boxes.empty());
   ASSERT_TRUE(main_);
   EXPECT_TRUE(main_->IsAlive());
+}
+
+TEST_F(UpdateCheckTest, ACheckEndingDuringADownloadLeavesTheDownloadsBar) {
+  UpdateDocument doc = Doc(u"", u"0.5.2");
+  doc.stableUrl = server_.Url("/hang.exe");
+  doc.stableTips.clear();
+  Check(test::EncodedDocument(doc));
+  ast_->Install();
+  ASSERT_TRUE(ast_->installer.Downloading());
+  for (const std::string& body : {std::string(), test::EncodedDocument(Doc(u"", u"0.5.3"))}) {
+    Check(body);
+    EXPECT_TRUE(main_->Msg()->Visible());
+    EXPECT_EQ(main_->Msg()->text(), u"正在下载更新文件...");
+  }
+  ast_->Stop();
 }
 
 TEST_F(UpdateCheckTest, AVersionBelowTheMinimumIsToldThenTheHomePageOpensAndTheProgramEnds) {
