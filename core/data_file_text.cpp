@@ -117,6 +117,13 @@ std::string EncodeFileText(FileEncoding encoding, std::string_view text, std::st
   return out;
 }
 
+std::optional<std::string_view> Unsealed(std::string_view copy) {
+  if (copy.size() < kSealSize) return std::nullopt;
+  const std::string_view content = copy.substr(0, copy.size() - kSealSize);
+  if (copy.substr(content.size()) != SealOf(content)) return std::nullopt;
+  return content;
+}
+
 std::string SealOf(std::string_view content) {
   std::string seal(kSealStart);
   AppendHex(seal, content.size(), 8);
@@ -124,13 +131,6 @@ std::string SealOf(std::string_view content) {
   AppendHex(seal, Checksum(content), 16);
   seal += "\r\n";
   return seal;
-}
-
-std::optional<std::string_view> Unsealed(std::string_view copy) {
-  if (copy.size() < kSealSize) return std::nullopt;
-  const std::string_view content = copy.substr(0, copy.size() - kSealSize);
-  if (copy.substr(content.size()) != SealOf(content)) return std::nullopt;
-  return content;
 }
 
 }  // namespace tavik

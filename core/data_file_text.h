@@ -28,7 +28,9 @@ std::string EncodeFileText(FileEncoding encoding, std::string_view text, std::st
 // A save writes its temporary copy as the new file's bytes followed by a seal line that
 // names their length and checksum, flushes it, and cuts the seal off again just before the
 // rename, so the file itself never holds one. A copy left behind counts as finished only when
-// it ends in the seal of exactly what stands in front of it.
+// it ends in the seal of exactly what stands in front of it. (A file holding a line that is
+// the seal of everything above it, which only someone forging one writes, could be cut right
+// after that line and be taken as what stands above it: that cut is a whole copy of it.)
 std::string SealOf(std::string_view content);
 // The content of a sealed copy, or nullopt when `copy` is not one (cut short, torn, unsealed).
 std::optional<std::string_view> Unsealed(std::string_view copy);

@@ -39,6 +39,16 @@ TEST(SealedCopy, OnlyTheSealOfWhatStandsInFrontCounts) {
   EXPECT_EQ(*Unsealed(SealOf("")), "");  // an empty file is sealed too
 }
 
+// Only a line forged to be the seal of everything above it makes a cut look whole (the fuzzer
+// found one); the property leaves such files out, and finds them.
+TEST(SealedCopy, OnlyAForgedSealMakesACutLookWhole) {
+  const std::string forged = "[A]" + SealOf("[A]") + "[Data]\r\nData=\r\n";
+  EXPECT_TRUE(test::HoldsASealedCopy(forged));
+  EXPECT_FALSE(test::HoldsASealedCopy(kSaved));
+  EXPECT_EQ(test::RecoveryBreaks(forged), "");
+  EXPECT_EQ(test::RecoveryBreaks(kSaved), "");
+}
+
 std::string Utf16Le(std::u16string_view text) {
   std::string out = "\xFF\xFE";
   for (const char16_t c : text) {
