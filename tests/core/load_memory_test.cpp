@@ -28,7 +28,6 @@ void Allocated(const volatile void*, size_t size) {
   }
 }
 void Freed(const volatile void* p) { live -= static_cast<long long>(__sanitizer_get_allocated_size(p)); }
-#endif
 
 // A data file of one record whose text is `chars` ASCII letters, as the save writes it.
 std::string LargeFile(size_t chars) {
@@ -37,6 +36,7 @@ std::string LargeFile(size_t chars) {
   file += ",\r\n";
   return file;
 }
+#endif
 
 TEST(LoadMemory, ALargeFileCostsASmallMultipleOfItsSize) {
 #if !defined(__SANITIZE_ADDRESS__)
