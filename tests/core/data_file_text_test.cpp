@@ -88,7 +88,8 @@ TEST(FileText, AUtf16FileIsReadAndSavedInUtf16Only) {
   ASSERT_EQ(tasks.size(), 1u);
   const std::string saved =
       EncodeFileText(text.encoding, WithDataValue(text.text, ToAnsi(SerializeTasks({tasks[0], tasks[0]}))), "");
-  EXPECT_EQ(saved, Utf16Le(u"[备注]\r\n文字=你好\r\n[Data]\r\nData=mdG6mZa7SRVrRBU3o2fIyW==,mdG6mZa7SRVrRBU3o2fIyW==,\r\n"));
+  EXPECT_EQ(saved, Utf16Le(u"[备注]\r\n文字=你好\r\n[Data]\r\n"
+                           u"Data=mdG6mZa7SRVrRBU3o2fIyW==,mdG6mZa7SRVrRBU3o2fIyW==,\r\n"));
   EXPECT_EQ(test::LoadSaveBreaks(file), "");
 }
 

@@ -23,7 +23,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("tasks %zu\n", file.Open().size());
   } else if (command == L"save" && argc == 4) {
     std::vector<tavik::Task> tasks;
-    for (int i = 0; i < _wtoi(argv[3]); ++i) tasks.push_back({u"08:00", u"不循环", u"任务" + tavik::Ascii(std::to_string(i))});
+    for (int i = 0; i < _wtoi(argv[3]); ++i)
+      tasks.push_back({u"08:00", u"不循环", u"任务" + tavik::Ascii(std::to_string(i))});
     const tavik::DataFile::Failure failure = file.Save(tasks);
     if (failure == tavik::DataFile::Failure::None) {
       std::printf("saved\n");
