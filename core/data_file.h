@@ -1,6 +1,7 @@
 // The data file beside the program: read once at start, rewritten whole after every change.
 // A stored task is never dropped by a save: a file that could not be read is never written
-// over, and a read-only one is left as the user made it.
+// over, and a read-only one is left as the user made it. A data file that is a symbolic link
+// is read and saved through to its target, and the link stays.
 #pragma once
 
 #include <string>
@@ -12,17 +13,27 @@ namespace tavik {
 
 class DataFile {
  public:
-  enum class Failure { None, Unusable, ReadOnly, WriteFailed };
+  enum class Failure {
+    None,
+    Unusable,           // not read at start: never written over in this run
+    ReadOnly,           // the file (a link's target) is read-only
+    FolderNotWritable,  // the temporary file cannot be made in the file's folder
+    TempInTheWay,       // something the program cannot remove has the temporary file's name
+    WriteFailed,        // writing the temporary file failed (a full disk)
+    FileInUse,          // another program holds the file: it cannot be read or replaced
+  };
 
   explicit DataFile(std::wstring path) : path_(std::move(path)) {}
 
-  // At start: takes the new copy of a save that a crash interrupted when the file itself is
-  // gone, reads the file, and removes its obsolete "Config" section. Returns the stored tasks
-  // (at most five); none when the file is missing, or when it is there but cannot be read
-  // (usable() is then false for the rest of the run).
+  // At start: takes the sealed copy of a save that a crash interrupted when the file itself is
+  // gone (any other leftover copy is older than the file, or unfinished, and goes), reads the
+  // file, and removes its obsolete "Config" section. Returns the stored tasks (at most five);
+  // none when the file is missing, or when it is there but cannot be read (usable() is then
+  // false for the rest of the run).
   std::vector<Task> Open();
 
-  // Writes the list as the "Data" value; every other byte of the file stays as it is.
+  // Writes the list as the "Data" value; every other line of the file stays as it is, in the
+  // file's own encoding.
   Failure Save(const std::vector<Task>& tasks);
 
   const std::wstring& path() const { return path_; }

@@ -82,26 +82,73 @@ std::string ReplaceSection(std::string_view file, std::string_view name,
   return out;
 }
 
+bool IsListLine(std::string_view text) {
+  if (!text.empty() && text.back() == ',') return true;
+  const size_t equals = text.find('=');
+  return equals != std::string_view::npos && SameSectionName(Trim(text.substr(0, equals)), "Data");
+}
+
 std::string WithDataValue(std::string_view file, std::string_view value) {
-  std::string body(kDataKey);
-  body.append(value).append("\r\n");
-  return ReplaceSection(file, kDataSection, body);
+  std::string line(kDataKey);
+  line.append(value).append("\r\n");
+  std::string out;
+  out.reserve(file.size() + line.size() + kDataSection.size() + 4);
+  IniLines lines(file);
+  out.append(lines.bom());
+  size_t underHeader = std::string::npos;  // where the line goes when the first section has none
+  bool lineOut = false, inFirst = false;
+  std::string_view heldHeader;  // of a later "Data" section, until a line of the user's needs it
+  while (lines.Next()) {
+    if (!lines.InSection(kDataSection)) {
+      if (inFirst && !lineOut) {
+        out.insert(underHeader, line);
+        lineOut = true;
+      }
+      inFirst = false;
+      out.append(lines.raw());
+      continue;
+    }
+    if (lines.header()) {
+      if (underHeader == std::string::npos) {
+        out.append("[").append(kDataSection).append("]\r\n");
+        underHeader = out.size();
+        inFirst = true;
+      } else {
+        if (inFirst && !lineOut) {
+          out.insert(underHeader, line);
+          lineOut = true;
+        }
+        inFirst = false;
+        heldHeader = lines.raw();
+      }
+      continue;
+    }
+    if (IsListLine(lines.text())) {
+      if (inFirst && !lineOut) {
+        out.append(line);
+        lineOut = true;
+      }
+      continue;
+    }
+    if (!heldHeader.empty()) {
+      out.append(heldHeader);
+      heldHeader = {};
+    }
+    out.append(lines.raw());
+  }
+  if (underHeader == std::string::npos) {
+    if (out.size() > lines.bom().size() && out.back() != '\n') out.append("\r\n");
+    out.append("[").append(kDataSection).append("]\r\n").append(line);
+  } else if (!lineOut) {
+    out.insert(underHeader, line);
+  }
+  return out;
 }
 
 bool HasSection(std::string_view file, std::string_view name) {
   IniLines lines(file);
   while (lines.Next())
     if (lines.header() && SameSectionName(lines.section(), name)) return true;
-  return false;
-}
-
-bool HoldsWholeDataLine(std::string_view file) {
-  IniLines lines(file);
-  while (lines.Next()) {
-    if (lines.InSection(kDataSection) && !lines.header() && lines.text().substr(0, kDataKey.size()) == kDataKey &&
-        lines.raw().back() == '\n')
-      return true;
-  }
   return false;
 }
 

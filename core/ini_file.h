@@ -1,6 +1,6 @@
 // Reading and rewriting the data file's INI text. The load and the rewrite see the same lines
 // and sections through IniLines, so whatever the load reads as the task list is exactly what
-// the rewrite replaces; every other byte stays as it was. The file is rewritten whole and
+// the rewrite replaces; every other line stays as it was. The file is rewritten whole and
 // swapped in atomically, so no crash can cost a task.
 #pragma once
 
@@ -51,11 +51,14 @@ bool HasSection(std::string_view file, std::string_view name);
 std::string ReplaceSection(std::string_view file, std::string_view name,
                            std::optional<std::string_view> body);
 
-// The data file after saving `value` as key "Data" of section "Data".
-std::string WithDataValue(std::string_view file, std::string_view value);
+// The lines of a "Data" section that belong to the list: those the load reads records from
+// (ending in ",") and the key "Data" itself. Every other line there is the user's.
+bool IsListLine(std::string_view text);
 
-// True when the text holds the list whole: a "Data=" line of the "Data" section with its line
-// end. A save cut short never has that line end, since the value is the last thing on it.
-bool HoldsWholeDataLine(std::string_view file);
+// The data file after saving `value` as key "Data" of section "Data": the list's lines give
+// way to one "Data=" line, standing where the first of them stood (or right under the
+// section's header), and every other line of the section is kept. A later "Data" section
+// keeps its header only while it still holds a line of the user's.
+std::string WithDataValue(std::string_view file, std::string_view value);
 
 }  // namespace tavik

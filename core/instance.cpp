@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/app_paths.h"
+#include "core/file_io.h"
 #include "core/scoped.h"
 #include "core/window.h"
 
@@ -73,14 +74,32 @@ std::wstring InstanceName(const std::wstring& cfgPath) {
   return name;
 }
 
-bool ClaimDataFile(const std::wstring& instanceName) {
-  // Kept for the whole run; the system releases it when the process ends.
+std::wstring LockFilePath(const std::wstring& cfgPath) { return LinkTarget(cfgPath) + L".lock"; }
+
+HANDLE LockDataFile(const std::wstring& cfgPath) {
+  // The lock is the open handle, not the file: a file a crash left behind locks nothing, and
+  // nothing is ever written to it. It stays (hidden) when the program ends: a file waiting to
+  // be deleted refuses a second start with another error than a held lock, and a name that is
+  // a link may be deleted through to its target.
+  return CreateFileW(LockFilePath(cfgPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN,
+                     nullptr);
+}
+
+Claim ClaimDataFile(const std::wstring& instanceName, const std::wstring& cfgPath) {
+  // Both are kept for the whole run; the system releases them when the process ends.
   const HANDLE claim = CreateMutexW(nullptr, FALSE, (L"Local\\" + instanceName).c_str());
   if (claim && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(claim);
-    return false;
+    return Claim::RunningHere;
   }
-  return true;  // also when the claim cannot be made at all: better two programs than none
+  if (LockDataFile(cfgPath) == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+    return Claim::RunningElsewhere;
+  return Claim::Ours;  // also when a claim cannot be made at all: better two programs than none
+}
+
+std::u16string RunningElsewhereMessage(const std::wstring& cfgPath) {
+  return u"Tavik 已经在另一个用户或另一台电脑上使用这个数据文件：\n" + U16(cfgPath) +
+         u"\n\n两个程序同时保存会互相覆盖任务，所以这里不再启动。请在那里关闭 Tavik 后再启动。";
 }
 
 void MarkInstanceWindow(HWND hwnd, const std::wstring& instanceName) {

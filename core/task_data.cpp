@@ -27,14 +27,16 @@ std::u16string SerializeTasks(const std::vector<Task>& tasks) {
 
 namespace {
 
-bool SplitFields(const std::u16string& fields, Task& out) {
+// The decoded record becomes the reminder text in place: a text of megabytes is not copied.
+bool SplitFields(std::u16string&& fields, Task& out) {
   const size_t first = fields.find(u';');
   if (first == std::u16string::npos) return false;
   const size_t second = fields.find(u';', first + 1);
   if (second == std::u16string::npos) return false;
   out.time = fields.substr(0, first);
   out.cycle = fields.substr(first + 1, second - first - 1);
-  out.info = fields.substr(second + 1);  // a ";" inside the reminder text stays in it
+  fields.erase(0, second + 1);  // a ";" inside the reminder text stays in it
+  out.info = std::move(fields);
   return true;
 }
 

@@ -60,9 +60,16 @@ bool Program::Start() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring cfgPath = tavik::CfgPathOfThisProgram();
   const std::wstring instance = tavik::InstanceName(cfgPath);
-  if (!tavik::ClaimDataFile(instance)) {  // already running on this data file: show that one
-    tavik::ShowRunningInstance(instance);
-    return 0;
+  switch (tavik::ClaimDataFile(instance, cfgPath)) {
+    case tavik::Claim::Ours:
+      break;
+    case tavik::Claim::RunningHere:  // already running on this data file: show that one
+      tavik::ShowRunningInstance(instance);
+      return 0;
+    case tavik::Claim::RunningElsewhere:  // in another logon or on another computer: say so
+      MessageBoxW(nullptr, tavik::Wide(tavik::RunningElsewhereMessage(cfgPath)).c_str(), L"Tavik",
+                  MB_ICONINFORMATION);
+      return 0;
   }
 
   tavik::Program program(cfgPath, tavik::SystemServices());

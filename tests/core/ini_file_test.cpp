@@ -13,7 +13,7 @@ TEST(IniFile, ReplaceSectionKeepsEverythingElse) {
   } cases[] = {
       {"new file", "", "[Data]\r\nData=v\r\n"},
       {"data replaced in place", "[A]\r\nk=1\r\n[Data]\r\nData=old\r\nx=y\r\n[B]\nz=2\n",
-       "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n[B]\nz=2\n"},
+       "[A]\r\nk=1\r\n[Data]\r\nData=v\r\nx=y\r\n[B]\nz=2\n"},
       {"appended after other sections", "[A]\r\nk=1\r\n", "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n"},
       {"appended after a last line without break", "[A]\r\nk=1", "[A]\r\nk=1\r\n[Data]\r\nData=v\r\n"},
       {"name compared without case", "[data]\r\nData=old\r\n", "[Data]\r\nData=v\r\n"},
@@ -43,23 +43,27 @@ TEST(IniFile, DeletingConfigLeavesDataByteForByte) {
   for (const auto& c : cases) EXPECT_EQ(ReplaceSection(c.file, "Config", std::nullopt), c.want);
 }
 
-TEST(IniFile, AWholeListEndsItsDataLine) {
+// The lines of "[Data]" that are not the list's are the user's: a save keeps them where they
+// stand, and the list's single line takes the place of the first line it had.
+TEST(IniFile, ASaveKeepsTheUsersLinesOfTheDataSection) {
   struct Case {
-    const char* file;
-    bool whole;
+    const char* name;
+    std::string file;
+    std::string want;
   } cases[] = {
-      {"[Data]\r\nData=\r\n", true},
-      {"[Data]\r\nData=abc,\r\n[Other]\r\nx=", true},  // cut after the list: nothing of it lost
-      {"[Data]\r\nData=abc,\n", true},
-      {"\xEF\xBB\xBF[Data]\r\nData=abc,\r\n", true},
-      {"[Data]\r\nData=abc,", false},                     // cut in the value
-      {"[Data]\r\nData=abc,\r", false},
-      {"[Data]\r\n", false},
-      {"[Other]\r\nData=abc,\r\n", false},               // not the section
-      {"", false},
-      {"\0\0\0\0", false},
+      {"another key", "[Data]\r\nData=old,\r\nNote=keep me\r\n", "[Data]\r\nData=v\r\nNote=keep me\r\n"},
+      {"keys before the list", "[Data]\r\nNote=1\r\n; mine\r\nData=old,\r\n\r\n[B]\r\n",
+       "[Data]\r\nNote=1\r\n; mine\r\nData=v\r\n\r\n[B]\r\n"},
+      {"no list line yet", "[Data]\r\nNote=1\r\n[B]\r\n", "[Data]\r\nData=v\r\nNote=1\r\n[B]\r\n"},
+      {"every list line goes", "[Data]\r\nData=a,\r\nx=1\r\nb,c,\r\n data = \r\n", "[Data]\r\nData=v\r\nx=1\r\n"},
+      {"a later section keeps a line", "[Data]\r\nData=a,\r\n[X]\r\n[Data]\r\nb,\r\nk=2\r\n",
+       "[Data]\r\nData=v\r\n[X]\r\n[Data]\r\nk=2\r\n"},
+      {"last line without break", "[Data]\r\nData=a,\r\nNote=x", "[Data]\r\nData=v\r\nNote=x"},
   };
-  for (const auto& c : cases) EXPECT_EQ(HoldsWholeDataLine(c.file), c.whole) << c.file;
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithDataValue(c.file, "v"), c.want) << c.name;
+    EXPECT_EQ(WithDataValue(c.want, "v"), c.want) << c.name;  // the next save changes nothing
+  }
 }
 
 }  // namespace

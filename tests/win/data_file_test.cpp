@@ -5,10 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// after windows.h
+#include <psapi.h>
+
 #include <atomic>
+#include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "core/ansi.h"
+#include "core/codec.h"
+#include "core/data_file_text.h"
 #include "core/instance.h"
 #include "core/messages.h"
 #include "widget/tray.h"
@@ -21,7 +29,6 @@
 namespace tavik {
 namespace {
 
-using test::DataFile;
 using test::FileExists;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
@@ -138,15 +145,19 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
   EXPECT_FALSE(FileExists(cfg() + L".new"));
 }
 
+// A save's copy is sealed until it is whole on disk; the start takes it, when the file is
+// gone, only with its seal, and the file then holds the copy without it.
 TEST_F(DataFileTest, TheCopyOfAnInterruptedSwapIsTakenWhenTheFileIsGone) {
+  const std::string whole = FileOf(Numbers(1, 3)) + "[Other]\r\nk=1\r\n";
   struct Case {
     const char* name;
     std::string pending;
     std::vector<Task> rows;
     bool taken;
   } cases[] = {
-      {"a whole copy", FileOf(Numbers(1, 3)), Numbers(1, 3), true},
-      {"a copy cut short", FileOf(Numbers(1, 3)).substr(0, 30), {}, false},
+      {"a sealed copy", whole + SealOf(whole), Numbers(1, 3), true},
+      {"a whole copy without its seal", whole, {}, false},
+      {"a copy cut inside a later section", whole.substr(0, whole.size() - 5), {}, false},
   };
   for (const auto& c : cases) {
     DeleteFileW(cfg().c_str());
@@ -154,15 +165,83 @@ TEST_F(DataFileTest, TheCopyOfAnInterruptedSwapIsTakenWhenTheFileIsGone) {
     Start();
     EXPECT_EQ(main_->Tasks(), c.rows) << c.name;
     EXPECT_EQ(FileExists(cfg()), c.taken) << c.name;
+    if (c.taken) {
+      EXPECT_EQ(ReadFileBytes(cfg()), whole) << c.name;  // the seal is cut off
+    }
     EXPECT_EQ(FileExists(cfg() + L".new"), !c.taken) << c.name;  // a torn copy is left for the user
     main_.reset();
     DeleteFileW((cfg() + L".new").c_str());
   }
-  // With the file there, a leftover copy is older than the file and is not read.
-  WriteFileBytes(cfg(), FileOf(Numbers(1, 1)));
-  WriteFileBytes(cfg() + L".new", FileOf(Numbers(1, 4)));
-  Start();
-  EXPECT_EQ(main_->Tasks(), Numbers(1, 1));
+}
+
+// Every cut a crash can make of a save's copy, at any byte, is refused; only the whole is
+// taken. Through the real file layer, as the start reads it.
+TEST(DataFileRecovery, NoCutOfASavedCopyIsTaken) {
+  test::TempDir dir;
+  const std::wstring cfg = dir.File(L"Tavik.cfg");
+  const std::string whole = "; mine\r\n" + FileOf(Numbers(1, 2)) + "[Other]\r\nk=1\r\n[Last]\r\nx=2\r\n";
+  const std::string copy = whole + SealOf(whole);
+  for (size_t cut = 0; cut <= copy.size(); ++cut) {
+    DeleteFileW(cfg.c_str());
+    WriteFileBytes(cfg + L".new", copy.substr(0, cut));
+    tavik::DataFile file(cfg);
+    const std::vector<Task> tasks = file.Open();
+    if (cut == copy.size()) {
+      EXPECT_EQ(tasks, Numbers(1, 2));
+      EXPECT_EQ(ReadFileBytes(cfg), whole);
+    } else {
+      EXPECT_FALSE(FileExists(cfg)) << cut;
+      EXPECT_TRUE(tasks.empty()) << cut;
+    }
+  }
+}
+
+// A copy left beside a file is older than the file's last save, or never finished: the start
+// removes it, so deleting the file later on purpose revives nothing.
+TEST(DataFileRecovery, ACopyOlderThanTheFileIsNeverRevived) {
+  test::TempDir dir;
+  const std::wstring cfg = dir.File(L"Tavik.cfg");
+  const std::string older = FileOf(Numbers(1, 4));
+  WriteFileBytes(cfg, FileOf(Numbers(1, 1)));
+  WriteFileBytes(cfg + L".new", older + SealOf(older));
+  EXPECT_EQ(tavik::DataFile(cfg).Open(), Numbers(1, 1));
+  EXPECT_FALSE(FileExists(cfg + L".new"));
+  DeleteFileW(cfg.c_str());
+  EXPECT_TRUE(tavik::DataFile(cfg).Open().empty());
+  EXPECT_FALSE(FileExists(cfg));
+}
+
+// Every line the program does not own stays, the user's keys of "[Data]" too; a file an
+// editor saved as "Unicode" is read, and saved whole in UTF-16; attributes stay.
+TEST_F(DataFileTest, ASaveKeepsWhatIsTheUsers) {
+  auto utf16 = [](const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+  };
+  const std::u16string list = Ascii(ToAnsi(SerializeTasks(Numbers(1, 2))));
+  const std::u16string listAfter = Ascii(ToAnsi(SerializeTasks(Numbers(1, 3))));
+  struct Case {
+    const char* name;
+    std::string file, want;
+  } cases[] = {
+      {"another key of [Data]", "[Data]\r\nData=" + ToAnsi(SerializeTasks(Numbers(1, 2))) + "\r\nNote=keep me\r\n",
+       "[Data]\r\nData=" + ToAnsi(SerializeTasks(Numbers(1, 3))) + "\r\nNote=keep me\r\n"},
+      {"UTF-16", utf16(u"[备注]\r\n文字=你好\r\n[Data]\r\nData=" + list + u"\r\n"),
+       utf16(u"[备注]\r\n文字=你好\r\n[Data]\r\nData=" + listAfter + u"\r\n")},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(cfg(), c.file);
+    ASSERT_TRUE(SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    Start();
+    EXPECT_EQ(main_->Tasks(), Numbers(1, 2)) << c.name;
+    main_->AddItem(u"03:00", u"不循环", u"任务3");
+    EXPECT_TRUE(main_->SaveData()) << c.name;
+    EXPECT_EQ(ReadFileBytes(cfg()), c.want) << c.name;
+    EXPECT_TRUE(GetFileAttributesW(cfg().c_str()) & FILE_ATTRIBUTE_HIDDEN) << c.name;
+    main_.reset();
+    SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 TEST_F(DataFileTest, AReadOnlyFileIsNeverWrittenAndTheFailureIsToldOnce) {
@@ -188,19 +267,48 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverWrittenAndTheFailureIsToldOnce) {
   SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(DataFileTest, AFolderThatCannotBeWrittenIsToldOnceAndNamesTheFile) {
+// What stands in the temporary file's way is named, not the program's folder; a leftover copy
+// of the program's own is simply replaced.
+TEST_F(DataFileTest, SomethingInTheTemporaryFilesWayIsToldOnceAndNamed) {
+  const std::wstring temp = cfg() + L".new";
+  struct Case {
+    const char* name;
+    std::function<void()> plant, clear;
+  } cases[] = {
+      {"a folder", [&] { CreateDirectoryW(temp.c_str(), nullptr); }, [&] { RemoveDirectoryW(temp.c_str()); }},
+      {"a read-only file",
+       [&] {
+         WriteFileBytes(temp, "mine");
+         SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY);
+       },
+       [&] {
+         SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+         EXPECT_EQ(ReadFileBytes(temp), "mine");
+         DeleteFileW(temp.c_str());
+       }},
+  };
+  for (const auto& c : cases) {
+    test::ShownBoxes().clear();
+    Start();
+    c.plant();
+    main_->AddItem(u"12:00", u"不循环", u"x");
+    EXPECT_FALSE(main_->SaveData()) << c.name;
+    EXPECT_FALSE(main_->SaveData()) << c.name;
+    test::PumpMessages();
+    ASSERT_EQ(test::ShownBoxes().size(), 1u) << c.name;
+    EXPECT_NE(test::ShownBoxes()[0].text.find(temp), std::wstring::npos) << c.name;
+    EXPECT_EQ(test::ShownBoxes()[0].text.find(L"可以写入的文件夹"), std::wstring::npos) << c.name;
+    c.clear();
+    EXPECT_TRUE(main_->SaveData()) << c.name;
+    main_.reset();
+  }
+  WriteFileBytes(temp, "a leftover copy");
   Start();
-  // The temporary file cannot be created: a folder stands in its place.
-  ASSERT_TRUE(CreateDirectoryW((cfg() + L".new").c_str(), nullptr));
-  main_->AddItem(u"12:00", u"不循环", u"x");
-  EXPECT_FALSE(main_->SaveData());
-  EXPECT_FALSE(main_->SaveData());
-  test::PumpMessages();
-  ASSERT_EQ(test::ShownBoxes().size(), 1u);
-  EXPECT_NE(test::ShownBoxes()[0].text.find(cfg()), std::wstring::npos);
-  EXPECT_NE(test::ShownBoxes()[0].text.find(L"可以写入的文件夹"), std::wstring::npos);
-  RemoveDirectoryW((cfg() + L".new").c_str());
+  EXPECT_FALSE(FileExists(temp));  // the file is there: the leftover goes at the start
+  WriteFileBytes(temp, "a leftover copy");
+  main_->AddItem(u"12:00", u"不循环", u"y");
   EXPECT_TRUE(main_->SaveData());
+  EXPECT_FALSE(FileExists(temp));
 }
 
 TEST_F(DataFileTest, AFileTooLargeToReadIsToldAndNeverWrittenOver) {
@@ -257,6 +365,62 @@ TEST(SingleInstance, TheSameFolderByAnotherPathIsTheSameDataFile) {
   EXPECT_NE(InstanceName(folder + L"\\Other.cfg"), name);        // another program's file
   EXPECT_NE(InstanceName(dir.File(L"Tavik.cfg")), name);          // another folder
   EXPECT_NE(InstanceName(dir.File(L"missing\\Tavik.cfg")), InstanceName(dir.File(L"gone\\Tavik.cfg")));
+}
+
+// The claim on disk: a lock file held open without sharing, which a program of another logon
+// or another computer meets as the second start of this logon meets the mutex.
+TEST(SingleInstance, TheLockFileKeepsASecondProgramOutWhereverItRuns) {
+  test::TempDir dir;
+  const std::wstring cfg = dir.File(L"Tavik.cfg");
+  const HANDLE first = LockDataFile(cfg);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(GetFileAttributesW(LockFilePath(cfg).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(LockDataFile(cfg), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  const HANDLE other = LockDataFile(dir.File(L"Other.cfg"));  // another data file
+  EXPECT_NE(other, INVALID_HANDLE_VALUE);
+  EXPECT_NE(RunningElsewhereMessage(cfg).find(U16(cfg)), std::u16string::npos);
+  CloseHandle(first);
+  CloseHandle(other);
+  const HANDLE again = LockDataFile(cfg);  // a lock file a run left behind locks nothing
+  EXPECT_NE(again, INVALID_HANDLE_VALUE);
+  CloseHandle(again);
+}
+
+// Loading a large file costs a small multiple of its size, measured as the process's peak.
+TEST(DataFileMemory, LoadingCostsASmallMultipleOfTheFile) {
+  test::TempDir dir;
+  const std::wstring cfg = dir.File(L"Tavik.cfg");
+  constexpr size_t kInfoChars = 8u << 20;
+  {
+    // One record of a long ASCII text, written in pieces: "08:00;不循环;aa" is 15 GBK bytes, so
+    // the Base64 of every further "aaa" is "YWFh", "ywfH" with the case swapped.
+    const std::string prefix = ToAnsi(Base64(1, u"08:00;不循环;aa"));
+    ASSERT_EQ(ToAnsi(u"08:00;不循环;aa").size(), 15u);
+    std::string chunk;
+    for (int i = 0; i < 16384; ++i) chunk += "ywfH";
+    HANDLE f = CreateFileW(cfg.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    WriteFile(f, "[Data]\r\nData=", 13, &n, nullptr);
+    WriteFile(f, prefix.data(), static_cast<DWORD>(prefix.size()), &n, nullptr);
+    for (size_t written = 0; written < kInfoChars / 3 * 4; written += chunk.size())
+      WriteFile(f, chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr);
+    WriteFile(f, ",\r\n", 3, &n, nullptr);
+    CloseHandle(f);
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExW(cfg.c_str(), GetFileExInfoStandard, &data));
+  const double fileBytes = data.nFileSizeLow;
+  PROCESS_MEMORY_COUNTERS before{}, after{};
+  ASSERT_TRUE(K32GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before));
+  std::vector<Task> tasks = tavik::DataFile(cfg).Open();
+  ASSERT_TRUE(K32GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after));
+  ASSERT_EQ(tasks.size(), 1u);
+  EXPECT_GE(tasks[0].info.size(), kInfoChars);
+  const double peak = static_cast<double>(after.PeakPagefileUsage) - static_cast<double>(before.PagefileUsage);
+  std::printf("file %.1f MB, peak %.1f MB more: %.2f times the file\n", fileBytes / 1e6, peak / 1e6, peak / fileBytes);
+  EXPECT_LT(peak, 4 * fileBytes);
 }
 
 }  // namespace

@@ -252,9 +252,9 @@ TEST(SingleInstance, ASecondStartOnTheSameDataFileShowsTheRunningOne) {
   EXPECT_EQ(InstanceName(shouted), name);  // one file, however its path is spelt
   EXPECT_NE(InstanceName(other), name);
 
-  EXPECT_TRUE(ClaimDataFile(name));
-  EXPECT_FALSE(ClaimDataFile(name));
-  EXPECT_TRUE(ClaimDataFile(InstanceName(other)));  // another data file runs on its own
+  EXPECT_EQ(ClaimDataFile(name, cfg), Claim::Ours);
+  EXPECT_EQ(ClaimDataFile(name, cfg), Claim::RunningHere);
+  EXPECT_EQ(ClaimDataFile(InstanceName(other), other), Claim::Ours);  // another data file runs on its own
 
   auto main = test::StartMainWindow(cfg);
   ASSERT_TRUE(main);
