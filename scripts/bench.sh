@@ -6,10 +6,10 @@
 # wall clock is faked).
 # Figures, not a test: nothing here passes or fails. BENCH_ROUNDS sets the start-up rounds (15:
 # single starts vary by about ±10 ms of CPU, and fewer rounds leave medians a few ms apart).
-# Usage: scripts/bench.sh [build dir, default build/win64] [idle seconds, default 60] [starts, default 31]
+# Usage: scripts/bench.sh [build dir, default build/win32, the program users get] [idle seconds, default 60] [starts, default 31]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/win64}
+build=${1:-build/win32}
 seconds=${2:-60}
 starts=${3:-31}
 source scripts/wine-env.sh "$build"
@@ -47,6 +47,8 @@ own_pid() {
   return 0
 }
 
+if tavik_is_32bit "$tavik_build_dir/Tavik.exe"; then bits=32; else bits=64; fi
+echo "Every figure below is for the $bits-bit build in $build (Tavik and its floors alike)."
 declare -A size shown pid startcpu
 # The second floor carries Tavik's manifest (common controls 6, DPI awareness): it tells what
 # the manifest costs at start-up from what the program's own code does. Start-up only.
@@ -154,7 +156,7 @@ for i in $(seq "$starts"); do
   due=$(TZ=UTC date -d "@$minute" +%H:%M)
   printf '[Data]\r\nData=%s\r\n' "$(record "$due;周1234567;喝水")" >"$dir/Tavik.cfg"
   launched=$(now)
-  (cd "$dir" && exec env TZ=UTC FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$(TZ=UTC date -d "@$((minute - 3))" '+%Y-%m-%d %H:%M:%S')" "$WINE" Tavik.exe >/dev/null 2>&1) &
+  (cd "$dir" && export TZ=UTC && tavik_at Tavik.exe "$(date -d "@$((minute - 3))" '+%Y-%m-%d %H:%M:%S')" "$WINE" Tavik.exe >/dev/null 2>&1) &
   p=$!
   after=$(visible_after '^提醒$' "$launched")
   kill "$p" 2>/dev/null || true

@@ -1,25 +1,25 @@
 #!/usr/bin/env bash
-# Builds Tavik and starts it under wine: on your display when there is one, else on a virtual
+# Builds the 32-bit Tavik, the program users get, and starts it under wine: on your display when there is one, else on a virtual
 # display. Leaves a screenshot of the running program and prints its path.
-# The program keeps its tasks in build/win64/Tavik.cfg, beside the exe.
+# The program keeps its tasks in build/win32/Tavik.cfg, beside the exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Tavik -j "$(nproc)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Tavik -j "$(nproc)"
 
-source scripts/wine-env.sh build/win64
+source scripts/wine-env.sh build/win32
 tavik_display
 virtual=${tavik_xvfb_pid:-}
 trap 'tavik_wine_stop; tavik_display_stop' EXIT
 tavik_wine_prefix
 tavik_wine_start
 
-"$WINE" build/win64/Tavik.exe >/dev/null 2>&1 &
+"$WINE" build/win32/Tavik.exe >/dev/null 2>&1 &
 app=$!
 xdotool search --sync --name '^Tavik$' >/dev/null
 sleep 2  # the saved tasks slide in
-shot="$PWD/build/win64/screenshot.png"
+shot="$PWD/build/win32/screenshot.png"
 import -window root "$shot"
 echo "Screenshot: $shot"
 

@@ -9,17 +9,17 @@ cd "$(dirname "$0")/.."
 out=$(mkdir -p "${1:-docs}" && cd "${1:-docs}" && pwd)
 dpi=${2:-96}
 scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Tavik >/dev/null
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Tavik >/dev/null
 
 s() { echo $((($1 * dpi + 48) / 96)); }  # a length of the 96-dpi layout at this dpi
 suffix=""
 if [ "$dpi" != 96 ]; then
   suffix="-$dpi"
-  export TAVIK_WINEPREFIX="$PWD/build/win64/wineprefix-$dpi"
+  export TAVIK_WINEPREFIX="$PWD/build/win32/wineprefix-$dpi"
 fi
 export TAVIK_SCREEN="$(s 1024)x$(s 768)"
-source scripts/wine-env.sh build/win64
+source scripts/wine-env.sh build/win32
 unset DISPLAY  # always the same virtual screen, whatever display this runs on
 tavik_display
 dir=$(mktemp -d "$tavik_build_dir/screenshots.XXXXXX")
@@ -30,7 +30,7 @@ tavik_wine_start
 for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
   "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 done
-cp build/win64/Tavik.exe "$dir/Tavik.exe"
+cp build/win32/Tavik.exe "$dir/Tavik.exe"
 
 # The stored tasks, as the program writes them: GBK, Base64 with the letter case swapped, ",".
 record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
@@ -44,7 +44,7 @@ record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' '
 } >"$dir/Tavik.cfg"
 
 # A Wednesday afternoon, half a minute before the 15:30 reminder.
-(cd "$dir" && exec faketime -f "@2026-12-09 15:29:25" "$WINE" Tavik.exe >/dev/null 2>&1) &
+(cd "$dir" && tavik_at Tavik.exe "2026-12-09 15:29:25" "$WINE" Tavik.exe >/dev/null 2>&1) &
 main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$main")"
 main_x=$X main_y=$Y main_w=$WIDTH main_h=$HEIGHT
@@ -71,7 +71,7 @@ pick 212 21
 pick 300 0
 for day in 1 2 3 4 5 6 7; do xdotool mousemove $((dlg_x + $(s $((16 + 48 * (day - 1) + 6))))) $((dlg_y + $(s 72))) click 1; done
 xdotool mousemove $((dlg_x + $(s 100))) $((dlg_y + $(s 170))) click 1
-xdotool type --delay 60 "读书半小时"
+for c in 读 书 半 小 时; do xdotool type -- "$c"; sleep 0.15; done  # see e2e_type in tests/e2e/lib.sh
 xdotool mousemove $((dlg_x + $(s 228))) $((dlg_y + $(s 240)))  # the pointer off the text
 sleep 0.5
 crop_window "$dlg" dialog

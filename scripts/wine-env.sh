@@ -98,7 +98,9 @@ tavik_at() {
   local exe=$1 at=$2
   shift 2
   if tavik_is_32bit "$exe"; then
-    exec env FAKETIME="@$at" LD_PRELOAD="$(tavik_clock_shift)" "$@"
+    local so
+    so=$(tavik_clock_shift) || { echo "the 32-bit clock shift could not be built" >&2; exit 1; }
+    exec env FAKETIME="@$at" LD_PRELOAD="$so" "$@"
   fi
   exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$at" "$@"
 }
@@ -110,6 +112,6 @@ tavik_clock_shift() {
     if [ ! -f "$so" ] || [ "$source" -nt "$so" ]; then
       gcc -m32 -shared -fPIC -O2 -o "$so.tmp" "$source" -ldl && mv -f "$so.tmp" "$so"
     fi
-  ) 9>"$so.lock" >&2
+  ) 9>"$so.lock" >&2 || return 1
   echo "$so"
 }

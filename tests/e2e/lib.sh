@@ -44,6 +44,19 @@ e2e_start_at() {
 
 e2e_shot() { import -window root "$1"; }
 
+# Types a text into the focused window, a character at a time. xdotool types a character the
+# keyboard map lacks (every Chinese one) by mapping it to a spare key for a moment; on a busy
+# machine wine may read that key only after the next character has taken it over, and a
+# character goes missing. A pause after each such character lets wine read it first.
+e2e_type() {
+  local text=$1 i c
+  for ((i = 0; i < ${#text}; i++)); do
+    c=${text:i:1}
+    xdotool type --delay 20 -- "$c"
+    [[ $c == [[:ascii:]] ]] || sleep 0.15
+  done
+}
+
 # The loopback port of the tests that need a site. The program has it compiled in, so it is
 # fixed for a build folder, and taken from the folder's name, so that the builds of several
 # work trees on one machine do not meet on one port (TAVIK_E2E_PORT sets it). Waits up to

@@ -6,7 +6,7 @@
  * replaces both kinds. Only the wall clock moves: the monotonic clocks, and so every wait and
  * timer, stay real. From the start the clock runs at its normal speed.
  *
- * Built by scripts/wine-env.sh on first use: gcc -m32 -shared -fPIC -O2 clock_shift.c -ldl
+ * Built by scripts/wine-env.sh on first use: gcc -m32 -shared -fPIC -O2 clock_shift.c -ldl */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdint.h>
@@ -91,7 +91,7 @@ int gettimeofday(struct timeval* tv, void* tz) {
   (void)tz;
   struct timespec64 t;
   const int rc = __clock_gettime64(CLOCK_REALTIME, &t);
-  if (rc == 0 && tv != NULL) {
+  if (rc == 0) {
     tv->tv_sec = (time_t)t.tv_sec;
     tv->tv_usec = (suseconds_t)(t.tv_nsec / 1000);
   }
