@@ -25,8 +25,10 @@ copy_sources() {
 build_in() {
   local tree=$1
   copy_sources "$tree/src"
+  # As a release is built: with a public key (each tree's own copy, so its path differs too).
   cmake -S "$tree/src" -B "$tree/out" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVIK_HOME_URL=https://tavik.example/ \
+    -DTAVIK_UPDATE_PUBLIC_KEY="$tree/src/tests/configure/test-key.pem" >/dev/null
   cmake --build "$tree/out" --target Tavik tavik-publish >/dev/null
 }
 
