@@ -20,10 +20,20 @@ void TakeInterruptedSave(const std::wstring& path) {
     MoveFileExW(pending.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
 }
 
+std::optional<ClockTime> LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  SYSTEMTIME utc, local;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      !FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    return std::nullopt;
+  return ClockTimeOf(local);
+}
+
 }  // namespace
 
 std::vector<Task> DataFile::Open() {
   TakeInterruptedSave(path_);
+  lastWritten_ = LastWriteTime(path_);  // before the "Config" section goes
   std::string bytes;
   switch (ReadWholeFile(path_, bytes)) {
     case ReadResult::Missing:
