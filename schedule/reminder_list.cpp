@@ -27,8 +27,8 @@ std::u16string Number(std::size_t n) {
 
 void ReminderList::Add(std::u16string time, std::u16string text) {
   entries_.push_back({std::move(time), std::move(text)});
-  while (entries_.size() > kMaxKept) {
-    entries_.pop_front();
+  if (entries_.size() > kMaxKept) {
+    entries_.erase(entries_.begin());
     ++leftOut_;
   }
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <vector>
 #include <string>
 
 namespace tavik {
@@ -32,7 +32,7 @@ class ReminderList {
   struct Entry {
     std::u16string time, text;
   };
-  std::deque<Entry> entries_;
+  std::vector<Entry> entries_;
   std::size_t leftOut_ = 0;
 };
 
