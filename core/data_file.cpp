@@ -59,11 +59,21 @@ WriteResult WriteText(const std::wstring& file, const FileText& text) {
   return WriteFileAtomic(file, bytes, SealOf(bytes));
 }
 
+std::optional<ClockTime> LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  SYSTEMTIME utc, local;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      !FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    return std::nullopt;
+  return ClockTimeOf(local);
+}
+
 }  // namespace
 
 std::vector<Task> DataFile::Open() {
   const std::wstring file = LinkTarget(path_);
   TakeInterruptedSave(file);
+  lastWritten_ = LastWriteTime(file);  // before the "Config" section goes or a seal is cut off
   std::string bytes;
   switch (ReadWholeFile(file, bytes)) {
     case ReadResult::Missing:

@@ -4,9 +4,11 @@
 // is read and saved through to its target, and the link stays.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/clock.h"
 #include "core/task_data.h"
 
 namespace tavik {
@@ -38,10 +40,14 @@ class DataFile {
 
   const std::wstring& path() const { return path_; }
   bool usable() const { return usable_; }
+  // When the file was last written before Open touched it, in local time: the day of the
+  // marks it holds. None when there was no file or its time could not be read.
+  const std::optional<ClockTime>& lastWritten() const { return lastWritten_; }
 
  private:
   std::wstring path_;
   bool usable_ = true;
+  std::optional<ClockTime> lastWritten_;
 };
 
 // What the user is told, once a run, when the list cannot be kept in the file.

@@ -5,6 +5,12 @@ namespace {
 
 int DayOf(const ClockTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
 
+// The minute of the day of a valid "hh:mm".
+int MinuteOfDay(std::u16string_view clockText) {
+  const auto digit = [&](std::size_t i) { return clockText[i] - u'0'; };
+  return (digit(0) * 10 + digit(1)) * 60 + digit(3) * 10 + digit(4);
+}
+
 }  // namespace
 
 bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_view clockText,
@@ -48,11 +54,22 @@ bool Rearm(Task& row) {
   return changed;
 }
 
-bool RearmStored(Task& row, std::u16string_view clockText) {
-  Task armed = row;
-  if (!Rearm(armed) || armed.time == clockText) return false;
-  row = std::move(armed);
-  return true;
+bool RearmStored(std::vector<Task>& stored, const std::optional<ClockTime>& written, const ClockTime& now,
+                 DueMemory& memory) {
+  const int today = DayOf(now);
+  memory.rearmedDay = today;
+  bool changed = false;
+  for (Task& row : stored) {
+    Task armed = row;
+    if (!Rearm(armed)) continue;
+    // Saved today in or after the task's minute: it rang today (and was saved at once).
+    if (written && DayOf(*written) == today && IsClockText(armed.time) &&
+        written->hour * 60 + written->minute >= MinuteOfDay(armed.time))
+      continue;
+    row = std::move(armed);
+    changed = true;
+  }
+  return changed;
 }
 
 DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,
@@ -60,9 +77,8 @@ DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText,
   DueResult result;
   const int day = DayOf(today);
   if (memory.rearmedDay != day) {
-    const bool first = memory.rearmedDay == 0;
-    for (std::size_t i = 1; i < count; ++i)
-      result.changed |= first ? RearmStored(rows[i], clockText) : Rearm(rows[i]);
+    if (memory.rearmedDay != 0)
+      for (std::size_t i = 1; i < count; ++i) result.changed |= Rearm(rows[i]);
     memory.rearmedDay = day;
   }
   for (std::size_t i = 1; i < count; ++i) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,16 +31,20 @@ bool DueNextMinute(const Task* rows, std::size_t count, const ClockTime& now);
 // True when the text changed.
 bool Rearm(Task& row);
 
-// A row read from the data file at start: a repeating task's stored mark is from an earlier
-// day, so it is re-armed, unless the task's time is the present minute (it has just fired,
-// and the program was started again within that minute). One-off tasks keep their marks for
-// good. True when the text changed.
-bool RearmStored(Task& row, std::u16string_view clockText);
-
-// What the check remembers between ticks: the day of its last re-arm.
+// What the check remembers between ticks: the day the rows are armed for.
 struct DueMemory {
-  int rearmedDay = 0;  // year * 10000 + month * 100 + day; 0 until the first tick
+  int rearmedDay = 0;  // year * 10000 + month * 100 + day; 0 until the start's re-arm or the first tick
 };
+
+// The tasks read from the data file at start, at `now`, from a file last written at `written`
+// (local time; none when unknown). A repeating task's stored mark is today's only when the
+// file was last written today at or after the task's minute: it rang and was saved, and the
+// program was started again. Otherwise the mark is from an earlier day (or from a clock that
+// was set back since), and the task is armed again. One-off tasks keep their marks for good.
+// `memory` learns the day the rows are now armed for, so the first tick of a later day re-arms
+// them. True when a text changed.
+bool RearmStored(std::vector<Task>& stored, const std::optional<ClockTime>& written, const ClockTime& now,
+                 DueMemory& memory);
 
 struct DueResult {
   int fired = kNoRowDue;  // the row that fired, or kNoRowDue
@@ -47,9 +52,10 @@ struct DueResult {
 };
 
 // One due check over rows[0..count): row 0 is the hidden template and never fires.
-//  1. The first tick of a day other than the day of the last re-arm (the "00:00" tick, or the
-//     first one after a sleep or a clock change across midnight) re-arms every repeating row.
-//     The very first tick treats the rows as read from the data file (RearmStored).
+//  1. The first tick of a day other than the day the rows are armed for (the "00:00" tick, or
+//     the first one after a sleep or a clock change across midnight) re-arms every repeating
+//     row. The rows read at start were armed for their day by RearmStored; a first tick before
+//     that only takes note of the day.
 //  2. The first due row, in index order, gets the done mark appended; later rows wait for the
 //     next tick. A task due at 00:00 therefore fires once: the re-arm runs before it, once.
 // The popup then shows the clock text (the row's unmarked time) and the row's reminder text.

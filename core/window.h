@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/clock.h"
 #include "core/mouse_buttons.h"
 #include "core/scale.h"
 #include "core/scoped.h"
@@ -20,6 +21,11 @@ inline std::wstring Wide(const std::u16string& s) { return std::wstring(W(s)); }
 
 // The program's red: the main window, the clock panel and the popup.
 inline constexpr COLORREF kProgramRed = RGB(165, 55, 55);
+
+// A local time of the system as the rules take it.
+inline ClockTime ClockTimeOf(const SYSTEMTIME& t) {
+  return {t.wYear, t.wMonth, t.wDay, WeekdayFromSunday0(t.wDayOfWeek), t.wHour, t.wMinute, t.wSecond};
+}
 
 class Window {
  public:

@@ -38,9 +38,7 @@ bool Program::Start() {
   frmMain.onRowMenuKey = [this](TaskRow& row) { mnuItems.MenuKey(row.index()); };
   frmMain.onNewTask = [this] { frmNew.Show(); };
   frmMain.onDue = [this](const std::u16string& time, const std::u16string& info) {
-    frmRem.SetTime(time);
-    frmRem.SetInfo(info);
-    frmRem.Show();
+    frmRem.Remind(time, info);
   };
   frmMain.onDueSoon = [this] { frmRem.Prepare(); };
   frmMain.onUpdateCheck = [this] { Online().Update(); };

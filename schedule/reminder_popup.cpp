@@ -50,6 +50,21 @@ void ReminderPopup::Prepare() {
   YaHei9(dpi);
 }
 
+void ReminderPopup::Remind(const std::u16string& time, const std::u16string& info) {
+  if (!IsAlive()) list_.Clear();
+  list_.Add(time, info);
+  SetTime(list_.TimeText());
+  SetInfo(list_.BoxText());
+  if (!IsAlive()) return;
+  if (list_.size() > 1) {  // the newest at the bottom of the box, in view
+    const LPARAM end = GetWindowTextLengthW(info_);
+    SendMessageW(info_, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(info_, EM_SCROLLCARET, 0, 0);
+  }
+  Show();
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+}
+
 void ReminderPopup::SetTime(const std::u16string& text) {
   Load();
   SetWindowTextW(time_, W(text));
@@ -75,8 +90,9 @@ void ReminderPopup::FitTimeLabel() {
 void ReminderPopup::Show() {
   Load();
   if (!IsAlive()) return;
-  ShowWindow(hwnd(), SW_SHOW);
-  BringWindowToTop(hwnd());
+  // Above every window, and the keyboard stays where the user types: keys meant for another
+  // program must not close it. A click on it activates it like any window.
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void ReminderPopup::Slide() {
@@ -120,6 +136,8 @@ void ReminderPopup::Unload() {
 
 void ReminderPopup::OnDestroyed() noexcept {
   StopSound();
+  list_.Clear();
+  accessibility_.Forget();
   if (backBrush_) DeleteObject(backBrush_);
   backBrush_ = nullptr;
   time_ = info_ = close_ = nullptr;
@@ -158,6 +176,9 @@ LRESULT ReminderPopup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_SETFOCUS:
       if (close_) SetFocus(close_);
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = accessibility_.OnGetObject(hwnd(), wp, lp)) return object;
+      break;
     case WM_DPICHANGED:
       // It belongs to the primary screen and keeps its size, also while it slides in over
       // a monitor of another resolution to the right (resized there, it would be pushed back

@@ -78,7 +78,10 @@ void MainWindow::Load() {
   timerTicks_ = TimerTicks();
   SetTimer(hwnd(), kBackgroundTimerId, kBackgroundTimerMs, nullptr);
   // 6. The data file, read once: its "Config" section goes, its tasks wait for the window.
-  const std::vector<Task> stored = data_.Open();
+  std::vector<Task> stored = data_.Open();
+  // A repeating task's stored mark is today's only when the file was written today in or
+  // after its minute; the clock alone cannot tell a restart from a slow start.
+  rearmedAtStart_ = RearmStored(stored, data_.lastWritten(), ClockTimeOf(services_.localTime()), dueMemory_);
   pending_.assign(stored.begin(), stored.end());
   if (!data_.usable()) SaveFailed(DataFile::Failure::Unusable);
   // 7. The rows are added once the window stands.
@@ -238,9 +241,6 @@ void MainWindow::SaveFailed(DataFile::Failure failure) {
 }
 
 void MainWindow::LoadData() {
-  // A stored repeating task's mark is from an earlier day, unless it fired this very minute.
-  bool rearmed = false;
-  for (Task& task : pending_) rearmed |= RearmStored(task, ui_ ? ui_->TimeNow() : std::u16string_view());
   // Each task leaves the waiting list as its row is made, so a save during the slides finds
   // it in one place or the other, in its order.
   while (!pending_.empty() && IsAlive()) {
@@ -249,7 +249,7 @@ void MainWindow::LoadData() {
     AddItem(task.time, task.cycle, task.info);
   }
   loadDone_ = true;
-  if (rearmed && IsAlive()) SaveData();
+  if (rearmedAtStart_ && IsAlive()) SaveData();  // the marks of earlier days are gone from the file too
 }
 
 void MainWindow::RealTime() {

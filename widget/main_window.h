@@ -135,6 +135,7 @@ class MainWindow : public Window, public TaskList {
   bool trayAdded_ = false;
   bool loadStarted_ = false;
   bool loadDone_ = false;
+  bool rearmedAtStart_ = false;  // the start took marks of earlier days: saved once the rows stand
   bool unloaded_ = false;
   int modalBoxes_ = 0;
   bool closeRequested_ = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -177,7 +178,7 @@ TEST(DueCheck, MidnightRepeatingTaskFiresOnceInItsMinute) {
   // Tuesday 00:00, a whole minute of ticks.
   EXPECT_EQ(Ticks(rows, Dec(8), 240, memory), std::vector<int>{1});
   EXPECT_EQ(rows[1].time, u"00:00" + kMark);
-  EXPECT_EQ(rows[2].time, u"07:00");  // re-armed on the first tick and stays so
+  EXPECT_EQ(rows[2].time, u"07:00");  // re-armed by the first tick of the new day and stays so
   EXPECT_EQ(rows[3].time, u"00:00" + kMark);
   EXPECT_EQ(rows[4].time, u"00:00");
 
@@ -209,25 +210,89 @@ TEST(DueCheck, EditedMidnightTaskIsArmedAgain) {
   EXPECT_EQ(Ticks(rows, Dec(7), 40, memory), std::vector<int>{1});
 }
 
-TEST(DueCheck, StoredMarksOfRepeatingTasksAreFromAnEarlierDay) {
+ClockTime At(int day, int hour, int minute, int second = 0) {
+  ClockTime t = Dec(day, hour, minute);
+  t.second = second;
+  return t;
+}
+
+// A daily 07:00 task stored done, read at start: the file's last write tells whether the mark
+// is today's (it rang and was saved today) or an earlier day's.
+TEST(DueCheck, AStoredMarkIsTodaysOnlyWhenTheFileWasWrittenTodayInOrAfterItsMinute) {
+  const std::optional<ClockTime> none;
   struct Case {
-    Task stored;
-    std::u16string clock, after;
+    const char* story;
+    std::optional<ClockTime> written;
+    ClockTime now;
+    bool kept;
   } cases[] = {
-      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"07:59", u"08:30"},
-      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"09:00", u"08:30"},  // later the same day, too
-      {{u"08:30" + kMark, u"周1234567", u"daily"}, u"08:30", u"08:30" + kMark},  // it has just fired
-      {{u"08:30" + kMark, u"不循环", u"once"}, u"07:59", u"08:30" + kMark},  // one-offs keep theirs
-      {{u"08:30", u"周6", u"armed"}, u"08:30", u"08:30"},
-      {{u"8:3 (已完成)", u"周1", u"hand-edited"}, u"08:03", u"8:3"},
-      {{u"", u"周1", u"empty"}, u"00:00", u""},
+      {"written yesterday, started before its minute", At(8, 7, 0, 30), At(9, 6, 59, 54), false},
+      {"written yesterday, a slow start inside its minute", At(8, 7, 0, 30), At(9, 7, 0, 1), false},
+      {"written yesterday, started after its minute", At(8, 7, 0, 30), At(9, 9, 15), false},
+      {"written today before its minute (the start's save)", At(9, 6, 59, 58), At(9, 7, 0, 1), false},
+      {"written today a minute before", At(9, 6, 59), At(9, 7, 0, 40), false},
+      {"written today inside its minute, started again in it", At(9, 7, 0, 1), At(9, 7, 0, 40), true},
+      {"written today inside its minute, started later", At(9, 7, 0, 1), At(9, 18, 0), true},
+      {"written today after its minute, started later", At(9, 12, 0), At(9, 13, 0), true},
+      {"clock set back within the day: it rang today", At(9, 9, 0), At(9, 6, 0), true},
+      {"clock set back a day: that day has not rung", At(10, 7, 0, 30), At(9, 6, 59), false},
+      {"the same day a year earlier", ClockTime{2025, 12, 9, 2, 7, 0, 30}, At(9, 7, 0, 40), false},
+      {"the same day of another month", ClockTime{2026, 11, 9, 1, 7, 0, 30}, At(9, 7, 0, 40), false},
+      {"no write time known", none, At(9, 7, 0, 40), false},
   };
   for (const Case& c : cases) {
-    Task t = c.stored;
-    EXPECT_EQ(RearmStored(t, c.clock), c.after != c.stored.time) << c.stored.info.size();
-    EXPECT_EQ(t.time, c.after);
-    EXPECT_EQ(t.cycle, c.stored.cycle);
+    std::vector<Task> stored{{u"07:00" + kMark, u"周1234567", u"daily"}};
+    DueMemory memory;
+    EXPECT_EQ(RearmStored(stored, c.written, c.now, memory), !c.kept) << c.story;
+    EXPECT_EQ(stored[0].time, c.kept ? u"07:00" + kMark : u"07:00") << c.story;
+    EXPECT_EQ(stored[0].cycle, u"周1234567") << c.story;
+    EXPECT_EQ(memory.rearmedDay, c.now.year * 10000 + c.now.month * 100 + c.now.day) << c.story;
   }
+}
+
+TEST(DueCheck, TheStartRearmsEachRowByItsOwnMinute) {
+  std::vector<Task> stored{
+      {u"00:00" + kMark, u"周1234567", u"midnight"},     // rang at 00:00 and was saved: kept
+      {u"08:30" + kMark, u"周135", u"before the write"},  // kept
+      {u"08:31" + kMark, u"周135", u"after the write"},   // the write was before it: yesterday's
+      {u"23:55" + kMark, u"不循环", u"one-off"},          // one-offs keep theirs for good
+      {u"09:00", u"周6", u"armed"},
+      {u"8:3 (已完成)", u"周1", u"hand-edited"},          // never due; its mark goes
+      {u"", u"周1", u"empty"},
+      {u"garbage (已完成) (已完成)", u"周2", u"twice"},
+  };
+  DueMemory memory;
+  EXPECT_TRUE(RearmStored(stored, At(9, 8, 30, 59), At(9, 8, 45), memory));
+  const std::u16string after[] = {u"00:00" + kMark, u"08:30" + kMark, u"08:31", u"23:55" + kMark,
+                                  u"09:00",          u"8:3",           u"",      u"garbage"};
+  for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(stored[i].time, after[i]) << i;
+
+  std::vector<Task> nothing{{u"08:30", u"周135", u"armed"}, {u"08:30" + kMark, u"不循环", u"done"}};
+  EXPECT_FALSE(RearmStored(nothing, std::nullopt, At(9, 8, 45), memory));
+  std::vector<Task> none;
+  EXPECT_FALSE(RearmStored(none, std::nullopt, At(9, 8, 45), memory));
+}
+
+// The start arms the rows for its day: the first tick of that day re-arms nothing (a task
+// that rang today keeps its mark), the first tick of the next day re-arms everything.
+TEST(DueCheck, TheFirstTickKeepsTheStartsDay) {
+  std::vector<Task> stored{{u"07:00" + kMark, u"周1234567", u"rang today"}};
+  DueMemory memory;
+  EXPECT_FALSE(RearmStored(stored, At(9, 7, 0, 5), At(9, 23, 59, 59), memory));
+  auto rows = Rows(stored);
+  EXPECT_FALSE(DueCheck(rows, u"23:59", At(9, 23, 59, 59), memory).changed);
+  EXPECT_EQ(rows[1].time, u"07:00" + kMark);
+  EXPECT_TRUE(DueCheck(rows, u"00:00", At(10, 0, 0, 0), memory).changed);
+  EXPECT_EQ(rows[1].time, u"07:00");
+
+  // Started just before midnight, first tick after it: the new day re-arms.
+  rows = Rows({{u"07:00" + kMark, u"周1234567", u"rang today"}});
+  memory = DueMemory();
+  std::vector<Task> read(rows.begin() + 1, rows.end());
+  RearmStored(read, At(9, 7, 0, 5), At(9, 23, 59, 59), memory);
+  rows = Rows(read);
+  EXPECT_TRUE(DueCheck(rows, u"00:00", At(10, 0, 0, 0), memory).changed);
+  EXPECT_EQ(rows[1].time, u"07:00");
 }
 
 // A week of one user's days, with the program stopped and started, the laptop asleep and the
@@ -242,11 +307,17 @@ class Week : public ::testing::Test {
     }
   };
 
+  // The file is read at `at`; its last write was the last save.
   void Start(const ClockTime& at) {
-    rows_ = Rows(saved_);
-    for (size_t i = 1; i < rows_.size(); ++i) RearmStored(rows_[i], ClockTextOf(at));
+    std::vector<Task> read = saved_;
     memory_ = DueMemory();
+    if (RearmStored(read, savedAt_, at, memory_)) Save(read, at);
+    rows_ = Rows(read);
     running_ = true;
+  }
+  void Save(const std::vector<Task>& tasks, const ClockTime& at) {
+    saved_ = tasks;
+    savedAt_ = at;
   }
   void Stop() { running_ = false; }
   // Four ticks a second from `from` for `minutes` minutes, as the clock reads.
@@ -256,7 +327,7 @@ class Week : public ::testing::Test {
       for (int tick = 0; tick < 240; ++tick) {
         const DueResult r = DueCheck(rows_, ClockTextOf(from), from, memory_);
         if (r.fired != kNoRowDue) fired_.push_back({from.day, from.hour, from.minute, r.fired});
-        if (r.changed) saved_.assign(rows_.begin() + 1, rows_.end());
+        if (r.changed) Save({rows_.begin() + 1, rows_.end()}, from);
       }
       if (++from.minute == 60) {
         from.minute = 0;
@@ -266,6 +337,7 @@ class Week : public ::testing::Test {
   }
 
   std::vector<Task> saved_;
+  std::optional<ClockTime> savedAt_;  // the data file's last write; none for a file made by hand
   std::vector<Task> rows_;
   DueMemory memory_;
   bool running_ = false;
@@ -318,6 +390,26 @@ TEST_F(Week, DailyTaskRingsEveryDayWhateverHappensOvernight) {
                                         {12, 8, 30, 1},
                                         {12, 8, 30, 3},
                                         {13, 8, 30, 1}}));
+}
+
+// A start at logon reads the file only once the task's minute has begun: yesterday's mark
+// does not keep it from ringing; a restart after it rang today does.
+TEST_F(Week, ASlowStartInsideTheMinuteStillRings) {
+  saved_ = {{u"07:00", u"周1234567", u"daily"}};
+  Start(Dec(7, 6, 50));
+  Run(Dec(7, 6, 59), 2);  // Monday: rings, and the mark is saved
+  Stop();
+  Start(At(8, 7, 0, 1));  // Tuesday: started at 06:59:54, the file read at 07:00:01
+  Run(Dec(8, 7, 0), 1);   // rings
+  Stop();
+  Start(At(8, 7, 0, 40));  // started again in that minute: not twice
+  Run(Dec(8, 7, 0), 1);
+  Stop();
+  Start(Dec(9, 6, 59));  // Wednesday: the start arms it and saves at 06:59 ...
+  Stop();
+  Start(At(9, 7, 0, 2));  // ... and a second start inside the minute still rings
+  Run(Dec(9, 7, 0), 1);
+  EXPECT_EQ(fired_, (std::vector<Fired>{{7, 7, 0, 1}, {8, 7, 0, 1}, {9, 7, 0, 1}}));
 }
 
 TEST_F(Week, ClockSetBackOverMidnightArmsTheDayAgain) {

@@ -71,6 +71,7 @@ close_program
 daily_done=$(record '09:00 (已完成);周1234567;站起来走一走')
 daily=$(record '09:00;周1234567;站起来走一走')
 stored "$daily_done"
+touch -d "2026-12-09 21:00" "$cfg"  # the file's last write tells the mark's day
 start_at "2026-12-10 08:59:55"
 file_holds "$daily" || fail "the start did not arm the daily task: $(cat -A "$cfg")"
 rings_within 20 || fail "the daily task did not ring today"

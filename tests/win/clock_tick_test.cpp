@@ -6,8 +6,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "core/messages.h"
+#include "editing/new_task_dialog.h"
+#include "schedule/reminder_popup.h"
 #include "widget/tray.h"
 #include "tests/win/clock_util.h"
 
@@ -157,17 +160,101 @@ TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
 
   TickAt(At(2026, 12, 9, 8, 30, 0));
   EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
-  EXPECT_EQ(main.program().frmRem.hwnd(), popup);  // the same popup, only its texts changed
+  EXPECT_EQ(main.program().frmRem.hwnd(), popup);  // the same popup: both are readable in it
   EXPECT_EQ(main.program().frmRem.TimeText(), u"08:30");
-  EXPECT_EQ(main.program().frmRem.InfoText(), u"second");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second");
 
   for (int s = 1; s < 60; s += 7) TickAt(At(2026, 12, 9, 8, 30, s));
   EXPECT_EQ(TimeOf(3), u"08:30");  // Wednesday is not in 周67
-  EXPECT_EQ(main.program().frmRem.InfoText(), u"second");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second");
+  EXPECT_TRUE(test::PumpUntil([&] { return main.program().frmRem.ringing(); }, 3000));
+  EXPECT_EQ(seams.Starts(), 1);  // one slide, one sound
   // Each mark was saved as it was set, so a restart keeps it.
   EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30 (已完成)", u"不循环", u"first"},
                                                   {u"08:30 (已完成)", u"周135", u"second"},
                                                   {u"08:30", u"周67", u"third"}}));
+}
+
+// The user is away from the desk: the 08:30 reminder still rings at 09:00. Both stay readable,
+// the label shows the newest time, and the popup neither slides again nor restarts its sound.
+TEST_F(ClockTick, ATaskDueWhileThePopupRingsIsAddedBelow) {
+  StartAt(At(2026, 12, 9, 8, 29, 59), DataFile({{u"08:30", u"不循环", u"喝水"}, {u"09:00", u"周3", u"开例会"}}));
+  TickAt(kWed0830);
+  ReminderPopup& popup = main.program().frmRem;
+  ASSERT_TRUE(test::PumpUntil([&] { return popup.ringing(); }, 3000));
+  const RECT place = popup.Bounds();
+  TickAt(At(2026, 12, 9, 9, 0, 0));
+  test::PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(popup.TimeText(), u"09:00");
+  EXPECT_EQ(popup.InfoText(), u"08:30  喝水\r\n09:00  开例会");
+  const RECT now = popup.Bounds();
+  EXPECT_TRUE(EqualRect(&now, &place));
+  EXPECT_EQ(seams.Starts(), 1);
+  EXPECT_EQ(seams.Stops(), 0);
+
+  // Closed: the list goes with it, and the next reminder opens a fresh popup.
+  SendMessageW(popup.closeButton(), BM_CLICK, 0, 0);
+  main->EditItem(2, u"09:05", u"周3", u"再一次");
+  TickAt(At(2026, 12, 9, 9, 5, 0));
+  EXPECT_EQ(popup.InfoText(), u"再一次");
+  EXPECT_EQ(popup.TimeText(), u"09:05");
+}
+
+// Typing in another window across the minute a task rings: the popup comes on top, but the
+// keys stay with that window (Space, Enter and Esc included), and the popup is still there.
+// The same when the window typed in is one of the program's own (the new-task dialog).
+TEST_F(ClockTick, KeysTypedElsewhereNeverReachThePopup) {
+  for (const bool ownDialog : {false, true}) {
+    StartAt(At(2026, 12, 9, 8, 29, 58), DataFile({{u"08:30", u"周3", u"交周报"}}));
+    seams.sounds.clear();
+    HWND other = nullptr, typing = nullptr;
+    if (ownDialog) {
+      main.program().frmNew.Show();
+      other = main.program().frmNew.hwnd();
+      typing = GetDlgItem(other, NewTaskDialog::kTipsId);
+    } else {
+      other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE, 100, 100, 300, 200,
+                              nullptr, nullptr, nullptr, nullptr);
+      typing = other;
+    }
+    ASSERT_TRUE(typing);
+    SetForegroundWindow(other);
+    SetFocus(typing);
+    ASSERT_EQ(GetFocus(), typing);
+    auto type = [](WORD vk) {
+      INPUT in[2] = {};
+      in[0].type = in[1].type = INPUT_KEYBOARD;
+      in[0].ki.wVk = in[1].ki.wVk = vk;
+      in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, in, sizeof(INPUT));
+      test::PumpUntil([] { return false; }, 30);
+    };
+    type('A');
+    TickAt(kWed0830);
+    ReminderPopup& popup = main.program().frmRem;
+    ASSERT_TRUE(popup.IsAlive()) << ownDialog;
+    // (Enter and Esc would act on the dialog itself.)
+    const std::vector<WORD> keys = ownDialog ? std::vector<WORD>{VK_SPACE, 'B'}
+                                             : std::vector<WORD>{VK_SPACE, VK_RETURN, 'B', VK_ESCAPE};
+    for (const WORD vk : keys) {
+      type(vk);
+      EXPECT_TRUE(popup.IsAlive()) << ownDialog << " " << vk;
+    }
+    EXPECT_TRUE(test::PumpUntil([&] { return popup.ringing(); }, 3000)) << ownDialog;
+    type(VK_SPACE);
+    EXPECT_TRUE(popup.IsAlive()) << ownDialog;
+    EXPECT_TRUE(popup.ringing()) << ownDialog;
+    EXPECT_EQ(GetForegroundWindow(), other) << ownDialog;
+    EXPECT_EQ(GetFocus(), typing) << ownDialog;
+    EXPECT_TRUE(GetWindowLongW(popup.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(IsWindowVisible(popup.hwnd()));
+    EXPECT_EQ(seams.Stops(), 0) << ownDialog;
+    if (!ownDialog) {
+      EXPECT_EQ(WindowText(other), u"a \r\nb ") << "every key reached the window typed in";
+      DestroyWindow(other);
+    }
+    Stop();
+  }
 }
 
 TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
@@ -223,9 +310,8 @@ TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
   ASSERT_TRUE(PopupOpen());
   EXPECT_EQ(main.program().frmRem.InfoText(), u"midnight");
 
-  main.program().frmRem.SetInfo(u"seen");  // a second firing would write its text again
   for (int s = 0; s < 60; s += 3) TickAt(At(2026, 12, 10, 0, 0, s));
-  EXPECT_EQ(main.program().frmRem.InfoText(), u"seen");
+  EXPECT_EQ(main.program().frmRem.reminders().size(), 1u);  // a second firing would be listed
   EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
 
   TickAt(At(2026, 12, 10, 0, 1, 0));
@@ -277,6 +363,40 @@ TEST_F(NeverMiss, ADailyTaskSavedWithItsMarkYesterdayRingsToday) {
   EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
   Restart(At(2026, 12, 10, 8, 30, 45));  // started again within its minute: rang already
   EXPECT_FALSE(RingsAt(At(2026, 12, 10, 8, 30)));
+}
+
+// A daily 07:00 task stored done: whether it rings today follows from when the file was last
+// written, not from the minute the program happens to read it in.
+TEST_F(NeverMiss, AStoredMarkCountsForTodayOnlyWhenTheFileWasWrittenTodayInOrAfterItsMinute) {
+  struct Story {
+    const char* name;
+    SYSTEMTIME written, start;
+    bool rings;  // at 07:00 that day (or right away, when started inside the minute)
+  } stories[] = {
+      {"yesterday, started before", At(2026, 12, 8, 7, 0, 30), At(2026, 12, 9, 6, 59, 54), true},
+      {"yesterday, a slow start inside the minute", At(2026, 12, 8, 7, 0, 30), At(2026, 12, 9, 7, 0, 1), true},
+      {"today before the minute", At(2026, 12, 9, 6, 59, 58), At(2026, 12, 9, 7, 0, 1), true},
+      {"today inside the minute, started again in it", At(2026, 12, 9, 7, 0, 1), At(2026, 12, 9, 7, 0, 40), false},
+      {"today inside the minute, clock set back", At(2026, 12, 9, 7, 0, 1), At(2026, 12, 9, 6, 59, 50), false},
+      {"tomorrow: the clock was set back a day", At(2026, 12, 10, 7, 0, 5), At(2026, 12, 9, 6, 59, 50), true},
+  };
+  for (const Story& s : stories) {
+    StartAt(s.start, DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false, s.written);
+    EXPECT_EQ(TimeOf(1), s.rings ? u"07:00" : u"07:00 (已完成)") << s.name;
+    EXPECT_EQ(RingsAt(At(2026, 12, 9, 7, 0)), s.rings) << s.name;
+    if (s.rings) {
+      EXPECT_EQ(main.program().frmRem.InfoText(), u"吃药") << s.name;
+    }
+    Stop();
+  }
+  // Started after the minute: armed, for tomorrow, unless it rang today.
+  StartAt(At(2026, 12, 9, 9, 0), DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
+          At(2026, 12, 8, 7, 0, 30));
+  EXPECT_EQ(TimeOf(1), u"07:00");
+  Stop();
+  StartAt(At(2026, 12, 9, 9, 0), DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
+          At(2026, 12, 9, 7, 0, 1));
+  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
 }
 
 TEST_F(NeverMiss, ASleepAcrossMidnightArmsTheNewDay) {

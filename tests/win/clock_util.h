@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,17 @@ class Seams {
   int Stops() const;
 };
 
+// Sets a file's last write time to a local time.
+void SetLastWrite(const std::wstring& path, const SYSTEMTIME& local);
+
 class ClockFixture {
  public:
   // Starts the main window with these data-file bytes (none: no file) at the given moment.
+  // The file so written was last written at `written`, or long ago. Every save of the program
+  // is dated by the set clock, as on a machine whose clock says so (a start, a tick).
   // The panel's own 250 ms timer is stopped unless `keepTimer`: the test ticks it itself.
-  void StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes = {}, bool keepTimer = false);
+  void StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes = {}, bool keepTimer = false,
+               const std::optional<SYSTEMTIME>& written = std::nullopt);
   void Stop();
   // One tick of the clock, as the timer would run it.
   void Tick();
@@ -48,6 +55,11 @@ class ClockFixture {
   TempDir dir;
   Seams seams;
   RunningProgram main;
+
+ private:
+  void DateSaves();
+  FILETIME dated_{};  // the file's last write as the fixture dated it
+  std::wstring cfgPath_;
 };
 
 std::string DataFile(std::initializer_list<Task> tasks);

@@ -178,13 +178,22 @@ TEST_F(KeyboardTest, EnterAndEscCloseThePopupAndStopItsSound) {
   test::Seams seams;
   for (const WORD vk : {VK_ESCAPE, VK_RETURN, VK_SPACE}) {
     ReminderPopup& popup = main_.program().frmRem;
-    popup.SetTime(u"08:30");
-    popup.SetInfo(u"喝水");
-    popup.Show();
+    popup.Remind(u"08:30", u"喝水");
     ASSERT_TRUE(test::PumpUntil([&] { return popup.ringing(); }, 3000));
-    SetForegroundWindow(popup.hwnd());
-    SetFocus(popup.closeButton());
-    EXPECT_EQ(GetFocus(), popup.closeButton());
+    EXPECT_NE(GetForegroundWindow(), popup.hwnd());  // it came without taking the keyboard
+    // The user clicks it (beside its text and button): it is active, its button has the focus.
+    RECT r = popup.Bounds();
+    INPUT click[3] = {};
+    for (INPUT& in : click) in.type = INPUT_MOUSE;
+    click[0].mi.dx = (r.left + 100) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    click[0].mi.dy = (r.top + 170) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, click, sizeof(INPUT));
+    test::PumpUntil([&] { return GetFocus() == popup.closeButton(); }, 1000);
+    EXPECT_EQ(GetForegroundWindow(), popup.hwnd()) << vk;
+    EXPECT_EQ(GetFocus(), popup.closeButton()) << vk;
     Key(vk);
     EXPECT_FALSE(popup.IsAlive()) << vk;
     EXPECT_FALSE(popup.ringing()) << vk;

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <mmsystem.h>
 
+#include <oleacc.h>
+
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/messages.h"
 #include "widget/tray.h"
@@ -26,11 +30,7 @@ class PopupTest : public ::testing::Test {
     popup.Unload();
     test::PumpMessages();
   }
-  void Fire(const char16_t* time, const char16_t* info) {
-    popup.SetTime(time);
-    popup.SetInfo(info);
-    popup.Show();
-  }
+  void Fire(const char16_t* time, const char16_t* info) { popup.Remind(time, info); }
   POINT Place() const {
     const RECT r = popup.Bounds();
     return {r.left, r.top};
@@ -72,7 +72,7 @@ TEST_F(PopupTest, SlidesInFromTheRightEdgeAndRingsLoopedFromMemory) {
   EXPECT_TRUE(GetWindowLongW(popup.info(), GWL_STYLE) & (ES_MULTILINE | ES_READONLY | WS_VSCROLL));
 }
 
-TEST_F(PopupTest, ASecondTaskOnlyChangesTheTexts) {
+TEST_F(PopupTest, ASecondTaskIsAddedBelowTheFirst) {
   Fire(u"08:30", u"first");
   ASSERT_TRUE(Ringing());
   const HWND first = popup.hwnd();
@@ -82,9 +82,74 @@ TEST_F(PopupTest, ASecondTaskOnlyChangesTheTexts) {
   EXPECT_EQ(Windows(L"TavikReminder"), 1);
   EXPECT_EQ(Place().x, screenW - 272);
   EXPECT_EQ(popup.TimeText(), u"08:35");
-  EXPECT_EQ(popup.InfoText(), u"second");
+  EXPECT_EQ(popup.InfoText(), u"08:30  first\r\n08:35  second");
   EXPECT_EQ(seams.Starts(), 1);
   EXPECT_EQ(seams.Stops(), 0);
+}
+
+// Reminders of days left alone: the box scrolls to the newest, and keeps a bounded list.
+TEST_F(PopupTest, ALongListScrollsToTheNewestAndStaysBounded) {
+  const int total = static_cast<int>(ReminderList::kMaxKept) + 20;
+  for (int i = 0; i < total; ++i) {
+    const std::u16string n(1, static_cast<char16_t>(u'A' + i % 26));
+    popup.Remind(u"08:30", u"提醒" + n);
+  }
+  ASSERT_TRUE(Ringing());
+  const HWND box = popup.info();
+  const LRESULT lines = SendMessageW(box, EM_GETLINECOUNT, 0, 0);
+  EXPECT_EQ(lines, static_cast<LRESULT>(ReminderList::kMaxKept) + 1);  // and the note of those left out
+  const LRESULT top = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+  // The last line is in view: a line below the first visible one by what the box holds.
+  RECT r;
+  SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const LRESULT lastStart = SendMessageW(box, EM_LINEINDEX, static_cast<WPARAM>(lines - 1), 0);
+  const LRESULT at = SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(lastStart), 0);
+  EXPECT_GT(top, 0);
+  EXPECT_GE(static_cast<short>(HIWORD(at)), r.top);
+  EXPECT_LT(static_cast<short>(HIWORD(at)), r.bottom);
+  EXPECT_EQ(seams.Starts(), 1);
+}
+
+// A screen reader hears of it: the system's alert event for each reminder, and the popup
+// answers as an alert named by the newest reminder's time and text.
+TEST_F(PopupTest, AScreenReaderIsToldOfEachReminder) {
+  static std::vector<std::pair<HWND, LONG>> alerts;
+  alerts.clear();
+  const HWINEVENTHOOK hook = SetWinEventHook(
+      EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND w, LONG object, LONG, DWORD, DWORD) CALLBACK { alerts.push_back({w, object}); },
+      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_TRUE(hook);
+  Fire(u"09:00", u"甲：交周报");
+  Fire(u"09:00", u"乙：开例会");
+  test::PumpUntil([] { return alerts.size() >= 2; }, 1000);
+  UnhookWinEvent(hook);
+  ASSERT_EQ(alerts.size(), 2u);
+  for (const auto& a : alerts) {
+    EXPECT_EQ(a.first, popup.hwnd());
+    EXPECT_EQ(a.second, OBJID_CLIENT);
+  }
+
+  ASSERT_GT(SendMessageW(popup.hwnd(), WM_GETOBJECT, 0, OBJID_CLIENT), 0);
+  IAccessible* object = popup.AccessibleObject();
+  ASSERT_TRUE(object);
+  VARIANT self, role;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VariantInit(&role);
+  ASSERT_EQ(object->get_accRole(self, &role), S_OK);
+  EXPECT_EQ(role.lVal, ROLE_SYSTEM_ALERT);
+  BSTR name = nullptr;
+  ASSERT_EQ(object->get_accName(self, &name), S_OK);
+  EXPECT_EQ(std::wstring(name), L"09:00 乙：开例会");
+  SysFreeString(name);
+  LONG children = 0;
+  EXPECT_EQ(object->get_accChildCount(&children), S_OK);  // the label, the box, the button: the system's
+  EXPECT_GE(children, 3);
+  popup.Unload();
+  name = nullptr;
+  EXPECT_EQ(object->get_accName(self, &name), RPC_E_DISCONNECTED);  // a reader holding it after the close
+  object->Release();
 }
 
 TEST_F(PopupTest, CloseStopsTheSoundAndTheNextTaskSlidesInAnew) {

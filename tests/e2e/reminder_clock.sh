@@ -1,0 +1,105 @@
+# Shared by the reminder scenarios: a task's minute and the program's clock. The 64-bit
+# program runs on a faked wall clock (a fixed day, no waiting); wine's 32-bit loader does not
+# take the faked clock, so the 32-bit program runs on the real one and the scenario waits for
+# a minute that suits it.
+# Usage: source reminder_clock.sh (after lib.sh)
+
+command -v python3 >/dev/null || { echo "no python3" >&2; exit 77; }
+rc_bits=$(python3 - "$e2e_exe" <<'PY'
+import struct, sys
+head = open(sys.argv[1], "rb").read(4096)
+pe = struct.unpack_from("<I", head, 0x3C)[0]
+print(64 if struct.unpack_from("<H", head, pe + 4)[0] == 0x8664 else 32)
+PY
+)
+if [ "$rc_bits" = 64 ]; then
+  command -v faketime >/dev/null || { echo "no faketime" >&2; exit 77; }
+fi
+cfg="$e2e_dir/Tavik.cfg"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
+stored() { printf '[Data]\r\nData=%s\r\n' "$1" >"$cfg"; }
+
+# plan LEAD HH:MM: the task's minute, and a start LEAD seconds before it (negative: inside
+# it). The faked clock takes HH:MM on 2026-12-09 (a Wednesday); the real one the first minute
+# whose start moment is still ahead. Sets due (hh:mm), due_epoch, day and yesterday (dates).
+plan() {
+  rc_lead=$1
+  if [ "$rc_bits" = 64 ]; then
+    due_epoch=$(date -d "2026-12-09 $2:00" +%s)
+  else
+    local now
+    now=$(date +%s)
+    due_epoch=$(( (now + 2 + rc_lead + 59) / 60 * 60 ))
+  fi
+  due=$(date -d "@$due_epoch" +%H:%M)
+  day=$(date -d "@$due_epoch" +%F)
+  yesterday=$(date -d "@$((due_epoch - 86400))" +%F)
+}
+
+# The program's clock, in seconds since 1970.
+program_now() { echo $(( $(date +%s) + rc_offset )); }
+# Waits until the program's clock reads `epoch`.
+wait_until() {
+  while [ "$(program_now)" -lt "$1" ]; do sleep 0.2; done
+}
+
+# Starts the program at the planned moment and waits for its window.
+launch() {
+  local at=$((due_epoch - rc_lead))
+  if [ "$rc_bits" = 64 ]; then
+    rc_offset=$((at - $(date +%s)))
+    (cd "$e2e_dir" && exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$(date -d "@$at" '+%F %T')" \
+      "$WINE" Tavik.exe >/dev/null 2>&1) &
+  else
+    rc_offset=0
+    wait_until "$at"
+    (cd "$e2e_dir" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
+  fi
+  e2e_pid=$!
+  e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
+  [ -n "$e2e_main" ] || fail "the main window did not appear"
+}
+
+# Closes it with the panel's close button, as a person does.
+close_program() {
+  xdotool mousemove --window "$e2e_main" 225 10 click 1
+  for _ in $(seq 50); do kill -0 "$e2e_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$e2e_pid" 2>/dev/null && fail "the program did not end on its close button"
+  wait "$e2e_pid" 2>/dev/null || true
+  e2e_pid=""
+}
+
+popup_window() { xdotool search --onlyvisible --name '^提醒$' 2>/dev/null | head -n 1 || true; }
+
+# Notepad on a file of the test folder (made empty first), as the user's other program.
+# Sets np_pid and np_win.
+notepad() {
+  : >"$e2e_dir/$1"
+  (cd "$e2e_dir" && exec "$WINE" notepad "$1" >/dev/null 2>&1) &
+  np_pid=$!
+  np_win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1" | head -n 1)
+  [ -n "$np_win" ] || fail "Notepad did not appear"
+}
+close_notepad() {
+  kill "$np_pid" 2>/dev/null || true
+  wait "$np_pid" 2>/dev/null || true
+}
+# The text of a file Notepad saved, as UTF-8 with "\n" line ends.
+saved_text() {
+  python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+for bom, codec in ((b"\xef\xbb\xbf", "utf-8"), (b"\xff\xfe", "utf-16-le"), (b"\xfe\xff", "utf-16-be")):
+    if data.startswith(bom):
+        text = data[len(bom):].decode(codec)
+        break
+else:
+    text = data.decode("gbk")
+sys.stdout.write(text.replace("\r\n", "\n"))
+PY
+}
