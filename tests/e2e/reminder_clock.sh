@@ -1,20 +1,9 @@
-# Shared by the reminder scenarios: a task's minute and the program's clock. The 64-bit
-# program runs on a faked wall clock (a fixed day, no waiting); wine's 32-bit loader does not
-# take the faked clock, so the 32-bit program runs on the real one and the scenario waits for
-# a minute that suits it.
+# Shared by the reminder scenarios: a task's minute and the program's clock. The program runs
+# on a wall clock set to a fixed day (e2e_at: only the wall clock moves), so nothing waits for
+# a real minute.
 # Usage: source reminder_clock.sh (after lib.sh)
 
-command -v python3 >/dev/null || { echo "no python3" >&2; exit 77; }
-rc_bits=$(python3 - "$e2e_exe" <<'PY'
-import struct, sys
-head = open(sys.argv[1], "rb").read(4096)
-pe = struct.unpack_from("<I", head, 0x3C)[0]
-print(64 if struct.unpack_from("<H", head, pe + 4)[0] == 0x8664 else 32)
-PY
-)
-if [ "$rc_bits" = 64 ]; then
-  command -v faketime >/dev/null || { echo "no faketime" >&2; exit 77; }
-fi
+if tavik_is_32bit "$e2e_exe"; then rc_bits=32; else rc_bits=64; fi
 cfg="$e2e_dir/Tavik.cfg"
 
 fail() {
@@ -24,18 +13,11 @@ fail() {
 record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
 stored() { printf '[Data]\r\nData=%s\r\n' "$1" >"$cfg"; }
 
-# plan LEAD HH:MM: the task's minute, and a start LEAD seconds before it (negative: inside
-# it). The faked clock takes HH:MM on 2026-12-09 (a Wednesday); the real one the first minute
-# whose start moment is still ahead. Sets due (hh:mm), due_epoch, day and yesterday (dates).
+# plan LEAD HH:MM: the task's minute, HH:MM on 2026-12-09 (a Wednesday), and a start LEAD
+# seconds before it (negative: inside it). Sets due (hh:mm), due_epoch, day and yesterday.
 plan() {
   rc_lead=$1
-  if [ "$rc_bits" = 64 ]; then
-    due_epoch=$(date -d "2026-12-09 $2:00" +%s)
-  else
-    local now
-    now=$(date +%s)
-    due_epoch=$(( (now + 2 + rc_lead + 59) / 60 * 60 ))
-  fi
+  due_epoch=$(date -d "2026-12-09 $2:00" +%s)
   due=$(date -d "@$due_epoch" +%H:%M)
   day=$(date -d "@$due_epoch" +%F)
   yesterday=$(date -d "@$((due_epoch - 86400))" +%F)
@@ -51,15 +33,8 @@ wait_until() {
 # Starts the program at the planned moment and waits for its window.
 launch() {
   local at=$((due_epoch - rc_lead))
-  if [ "$rc_bits" = 64 ]; then
-    rc_offset=$((at - $(date +%s)))
-    (cd "$e2e_dir" && exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$(date -d "@$at" '+%F %T')" \
-      "$WINE" Tavik.exe >/dev/null 2>&1) &
-  else
-    rc_offset=0
-    wait_until "$at"
-    (cd "$e2e_dir" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
-  fi
+  rc_offset=$((at - $(date +%s)))
+  (cd "$e2e_dir" && e2e_at "$(date -d "@$at" '+%F %T')" "$WINE" Tavik.exe >/dev/null 2>&1) &
   e2e_pid=$!
   e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
   [ -n "$e2e_main" ] || fail "the main window did not appear"
