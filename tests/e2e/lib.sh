@@ -44,6 +44,18 @@ e2e_start_at() {
 
 e2e_shot() { import -window root "$1"; }
 
+# Closes the program with the panel's close button, as a person does, and waits for it to end.
+close_program() {
+  xdotool mousemove --window "$e2e_main" 225 10 click 1
+  for _ in $(seq 50); do kill -0 "$e2e_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$e2e_pid" 2>/dev/null; then
+    echo "FAIL: the program did not end on its close button" >&2
+    exit 1
+  fi
+  wait "$e2e_pid" 2>/dev/null || true
+  e2e_pid=""
+}
+
 # Types a text into the focused window, a character at a time. xdotool types a character the
 # keyboard map lacks (every Chinese one) by mapping it to a spare key for a moment; on a busy
 # machine wine may read that key only after the next character has taken it over, and a

@@ -26,16 +26,8 @@ file_holds() {  # the data file's bytes are exactly this list
 start_at() {
   (cd "$e2e_dir" && e2e_at "$1" "$WINE" Tavik.exe >/dev/null 2>&1) &
   e2e_pid=$!
-  main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
-  [ -n "$main" ] || fail "the main window did not appear at $1"
-}
-# Closes it with the panel's close button, as a person does.
-close_program() {
-  xdotool mousemove --window "$main" 225 10 click 1
-  for _ in $(seq 50); do kill -0 "$e2e_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$e2e_pid" 2>/dev/null && fail "the program did not end on its close button"
-  wait "$e2e_pid" 2>/dev/null || true
-  e2e_pid=""
+  e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
+  [ -n "$e2e_main" ] || fail "the main window did not appear at $1"
 }
 rings_within() {  # seconds
   timeout "$1" xdotool search --sync --onlyvisible --name '^提醒$' >/dev/null 2>&1

@@ -40,15 +40,6 @@ launch() {
   [ -n "$e2e_main" ] || fail "the main window did not appear"
 }
 
-# Closes it with the panel's close button, as a person does.
-close_program() {
-  xdotool mousemove --window "$e2e_main" 225 10 click 1
-  for _ in $(seq 50); do kill -0 "$e2e_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$e2e_pid" 2>/dev/null && fail "the program did not end on its close button"
-  wait "$e2e_pid" 2>/dev/null || true
-  e2e_pid=""
-}
-
 popup_window() { xdotool search --onlyvisible --name '^提醒$' 2>/dev/null | head -n 1 || true; }
 
 # Notepad on a file of the test folder (made empty first), as the user's other program.

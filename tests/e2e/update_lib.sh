@@ -92,10 +92,3 @@ click_announcement() {
   e2e_wait_for 20 accept_notes "$2" || fail "no download after the notes"
 }
 
-close_program() {
-  xdotool mousemove --window "$e2e_main" 225 10 click 1
-  for _ in $(seq 50); do kill -0 "$e2e_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$e2e_pid" 2>/dev/null && fail "the program did not end on its close button"
-  wait "$e2e_pid" 2>/dev/null || true
-}
-
