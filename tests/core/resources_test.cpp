@@ -12,10 +12,9 @@
 
 namespace {
 
+// The sources' folder comes from the build: the program's builds keep it out of __FILE__.
 std::string Resource(const std::string& name) {
-  std::string root = __FILE__;
-  root.resize(root.rfind("tests"));
-  std::ifstream in(root + "resources/" + name, std::ios::binary);
+  std::ifstream in(std::string(TAVIK_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
