@@ -71,7 +71,7 @@ pick 212 21
 pick 300 0
 for day in 1 2 3 4 5 6 7; do xdotool mousemove $((dlg_x + $(s $((16 + 48 * (day - 1) + 6))))) $((dlg_y + $(s 72))) click 1; done
 xdotool mousemove $((dlg_x + $(s 100))) $((dlg_y + $(s 170))) click 1
-for c in 读 书 半 小 时; do xdotool type -- "$c"; sleep 0.15; done  # see e2e_type in tests/e2e/lib.sh
+tavik_type "读书半小时"
 xdotool mousemove $((dlg_x + $(s 228))) $((dlg_y + $(s 240)))  # the pointer off the text
 sleep 0.5
 crop_window "$dlg" dialog

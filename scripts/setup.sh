@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 wine32:i386 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales faketime
+  wine64 wine32:i386 fonts-wine xvfb xserver-xephyr xauth xdotool x11-utils xclip imagemagick fonts-wqy-microhei locales faketime
   pulseaudio pulseaudio-utils sox python3
   # The 32-bit program's moved wall clock in the tests (tests/tools/clock_shift.c).
   gcc-multilib

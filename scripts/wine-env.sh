@@ -115,3 +115,17 @@ tavik_clock_shift() {
   ) 9>"$so.lock" >&2 || return 1
   echo "$so"
 }
+
+# Types a text into the focused window. xdotool types a character the keyboard map lacks
+# (every Chinese one) by mapping it to a spare key and mapping that key back at once; wine
+# reads the map when it hears of the change, and on a busy machine that can be after the key
+# was mapped back: the character goes missing. A character at a time with a pause after each
+# such one makes that rare; e2e_type_checked in tests/e2e/lib.sh also reads the text back.
+tavik_type() {
+  local text=$1 i c
+  for ((i = 0; i < ${#text}; i++)); do
+    c=${text:i:1}
+    xdotool type --delay 20 -- "$c"
+    [[ $c == [[:ascii:]] ]] || sleep 0.15
+  done
+}

@@ -50,7 +50,7 @@ pick() {
 check_day() { xdotool mousemove $((dlg_x + 16 + 48 * ($1 - 1) + 6)) $((dlg_y + 72)) click 1; }
 type_text() {
   xdotool mousemove $((dlg_x + 100)) $((dlg_y + 170)) click 1
-  e2e_type "$1"
+  e2e_type_checked "$1" || fail "the text could not be typed into the box"
 }
 press_create() { xdotool mousemove $((dlg_x + 228)) $((dlg_y + 228)) click 1; }
 dialog_gone() {
