@@ -27,23 +27,23 @@ PY
 own_pid() {  # the program of this prefix whose command line names the folder
   local p
   for p in $(pgrep -f 'Tavik\.exe' || true); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
       tr '\0' ' ' <"/proc/$p/cmdline" | grep -qF "$(basename "$1")" && { echo "$p"; return; }
   done
 }
 
-measure() {  # folder: peak and current resident KiB once the window shows and the load is done
+measure() {  # folder: sets hwm and rss, the peak and current resident KiB once the load is done
   (cd "$1" && exec "$WINE" Tavik.exe >/dev/null 2>&1) &
   pid=$!
-  xdotool search --sync --onlyvisible --name '^Tavik$' >/dev/null
+  timeout 120 xdotool search --sync --onlyvisible --name '^Tavik$' >/dev/null
   sleep 4  # the rows slide in
   local p
   p=$(own_pid "$1")
-  awk '/^VmHWM/ { hwm = $2 } /^VmRSS/ { rss = $2 } END { print hwm, rss }' "/proc/$p/status"
+  read -r hwm rss < <(awk '/^VmHWM/ { hwm = $2 } /^VmRSS/ { rss = $2 } END { print hwm, rss }' "/proc/$p/status")
   kill "$pid" 2>/dev/null || true
   for w in $(xdotool search --name '^Tavik$' 2>/dev/null); do xdotool windowkill "$w" 2>/dev/null || true; done
   wait "$pid" 2>/dev/null || true
-  tavik_wine_start
+  tavik_wine_start >/dev/null 2>&1
 }
 
 for case in small large; do
@@ -53,8 +53,10 @@ done
 data_file 0.001 >"$work/small/Tavik.cfg"
 data_file "$mib" >"$work/large/Tavik.cfg"
 size_kib=$(( $(stat -c %s "$work/large/Tavik.cfg") / 1024 ))
-read -r small_hwm small_rss < <(measure "$work/small")
-read -r large_hwm large_rss < <(measure "$work/large")
+measure "$work/small"
+small_hwm=$hwm
+measure "$work/large"
+large_hwm=$hwm large_rss=$rss
 awk -v f="$size_kib" -v sh="$small_hwm" -v lh="$large_hwm" -v lr="$large_rss" 'BEGIN {
   printf "data file %.1f MiB: peak resident %.1f MiB (small file: %.1f MiB), %.2f times the file beyond it; resident after the load %.1f MiB\n",
     f / 1024, lh / 1024, sh / 1024, (lh - sh) / f, lr / 1024 }'
