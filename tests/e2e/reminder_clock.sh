@@ -54,6 +54,10 @@ notepad() {
 close_notepad() {
   kill "$np_pid" 2>/dev/null || true
   wait "$np_pid" 2>/dev/null || true
+  for _ in $(seq 50); do  # its window goes a moment after the process
+    xdotool search --onlyvisible --name "^[^ ]*\.txt" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
 }
 # The text of a file Notepad saved, as UTF-8 with "\n" line ends.
 saved_text() {
