@@ -3,7 +3,7 @@
 #include <windowsx.h>
 
 #include "controls/art.h"
-#include "core/program.h"
+#include "core/title.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {

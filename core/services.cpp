@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "core/program.h"
+#include "core/title.h"
 #include "core/scoped.h"
 #include "core/window.h"
 

@@ -1,3 +1,6 @@
+// core/: what every part stands on: the window base, scoped handles, the system's services,
+// the data file, the text codec, clock texts and the due check; it includes nothing above it.
+//
 // A small base for our windows and controls, and the drawing helpers they share.
 #pragma once
 

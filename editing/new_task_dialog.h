@@ -1,3 +1,5 @@
+// editing/: the new-task dialog, the item menu on a row and the dialog's rules.
+//
 // frmNew, the one dialog in which a task is entered or changed: hour and minute lists, the
 // weekday boxes, the reminder text with its counter, "创建" and "取消". The program has one;
 // its window is made on first use and thrown away when it closes.

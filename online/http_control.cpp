@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "core/program.h"
+#include "core/title.h"
 #include "core/worker.h"
 #include "core/window.h"
 #include "online/message_window.h"

@@ -1,3 +1,5 @@
+// schedule/: the reminder popup and the list of reminders it shows.
+//
 // The reminder popup: a small red always-on-top window that slides in at the bottom right of
 // the screen, shows a task's time and text and rings the alert sound until "关闭". It never
 // takes the keyboard from the program the user types in. There is one; a task that falls due

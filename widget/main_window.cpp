@@ -6,7 +6,7 @@
 #include "core/ansi.h"
 #include "core/delay.h"
 #include "core/messages.h"
-#include "core/program.h"
+#include "core/title.h"
 #include "core/snap.h"
 #include "resources/resource_ids.h"
 #include "widget/tray.h"

@@ -1,3 +1,5 @@
+// widget/: the main window with its tray icon and its snapping to the screen's edges.
+//
 // The main window: the clock face, the task rows, the new-task button and the message bar.
 // It lives for the whole run; closing it ends the program.
 #pragma once

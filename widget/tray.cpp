@@ -1,7 +1,7 @@
 #include "widget/tray.h"
 
 #include "core/messages.h"
-#include "core/program.h"
+#include "core/title.h"
 #include "core/snap.h"
 #include "core/window.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/ansi.h"
-#include "core/winmain.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 #include "online/crc32.h"
 #include "controls/message_bar.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/services.h"
-#include "core/winmain.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 
 namespace tavik::test {

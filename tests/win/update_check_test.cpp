@@ -8,7 +8,7 @@
 
 #include "core/codec.h"
 
-#include "core/winmain.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 #include "controls/message_bar.h"
 #include "tests/win/http_test_util.h"
