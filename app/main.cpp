@@ -4,6 +4,8 @@
 
 #include "app/program.h"
 #include "core/instance.h"
+#include "core/keyboard.h"
+#include "core/wide.h"
 #include "core/window.h"
 #include "online/update_check.h"
 

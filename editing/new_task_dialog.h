@@ -22,6 +22,7 @@ class NewTaskDialog : public Window {
  public:
   // "创建" adds to or changes this list.
   explicit NewTaskDialog(TaskList& list) : list_(list) {}
+  ~NewTaskDialog() override { Destroy(); }
 
   // Control identifiers (kept clear of IDOK and IDCANCEL, which Enter and Escape produce).
   static constexpr int kCreateId = 101;   // Command1 "创建"

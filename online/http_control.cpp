@@ -3,8 +3,9 @@
 #include <atomic>
 
 #include "core/title.h"
-#include "core/worker.h"
+#include "core/wide.h"
 #include "core/window.h"
+#include "core/worker.h"
 #include "online/message_window.h"
 #include "online/update_doc.h"
 

@@ -3,12 +3,13 @@
 #include <atomic>
 
 #include "core/ansi.h"
-#include "core/title.h"
 #include "core/app_paths.h"
 #include "core/file_io.h"
 #include "core/instance.h"
 #include "core/messages.h"
 #include "core/scoped.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 #include "core/worker.h"
 #include "online/crc32.h"

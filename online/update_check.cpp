@@ -3,7 +3,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/scoped.h"
 #include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 #include "core/worker.h"
 #include "online/version.h"

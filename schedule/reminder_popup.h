@@ -9,6 +9,7 @@
 #include <string>
 
 #include "controls/layout.h"
+#include "core/look.h"
 #include "core/services.h"
 #include "core/window.h"
 #include "schedule/popup_accessible.h"
@@ -22,8 +23,8 @@ class ReminderPopup : public Window {
   static constexpr UINT_PTR kSlideTimerId = 1;  // Timer1
   static constexpr UINT kSlideTimerMs = 15;
   static constexpr COLORREF kBackColor = kProgramRed;
-  static constexpr COLORREF kFrameColor = RGB(150, 40, 40);
-  static constexpr COLORREF kTextColor = RGB(255, 255, 255);
+  static constexpr COLORREF kFrameColor = kFrameRed;
+  static constexpr COLORREF kTextColor = kTextOnRed;
   static constexpr int kCloseId = 1;  // Command1
 
   // The alert sound goes through services.playSound.

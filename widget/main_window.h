@@ -16,6 +16,7 @@
 #include "controls/task_row.h"
 #include "core/data_file.h"
 #include "core/due_check.h"
+#include "core/look.h"
 #include "core/services.h"
 #include "core/task_data.h"
 #include "core/task_list.h"

@@ -1,8 +1,11 @@
 #include "widget/tray.h"
 
+#include "core/dpi.h"
 #include "core/messages.h"
-#include "core/title.h"
 #include "core/snap.h"
+#include "core/system_library.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik {

@@ -25,6 +25,7 @@
 #include "editing/item_menu.h"
 #include "tests/win/clock_util.h"
 #include "tests/win/test_util.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {

@@ -17,6 +17,7 @@
 #include "tests/win/online_test_util.h"
 #include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {

@@ -7,14 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
-#include "widget/tray.h"
-#include "widget/main_window.h"
-#include "controls/new_button.h"
-#include "editing/new_task_dialog.h"
 #include "controls/message_bar.h"
+#include "controls/new_button.h"
+#include "core/keyboard.h"
+#include "core/messages.h"
+#include "editing/new_task_dialog.h"
 #include "tests/win/clock_util.h"
 #include "tests/win/test_util.h"
+#include "widget/main_window.h"
+#include "widget/tray.h"
 
 namespace tavik {
 namespace {

@@ -7,12 +7,14 @@
 
 #include "controls/new_button.h"
 #include "core/ansi.h"
+#include "core/look.h"
 #include "core/messages.h"
-#include "widget/tray.h"
-#include "widget/main_window.h"
+#include "core/wide.h"
 #include "editing/item_menu.h"
 #include "editing/new_task_dialog.h"
 #include "tests/win/test_util.h"
+#include "widget/main_window.h"
+#include "widget/tray.h"
 
 namespace tavik {
 namespace {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/keyboard.h"
 #include "core/window.h"
 
 namespace tavik::test {
