@@ -41,7 +41,7 @@ class MainWindow : public Window, public TaskList {
   // Creates the window centred on the screen and runs the load; then show it.
   bool Create();
   void Show();
-  // Ends the program: hook removed, tray icon deleted, the other windows closed. While a
+  // Ends the program: snapping ended, tray icon deleted, the other windows closed. While a
   // message box of the program is open the unload waits for it to close, so nothing that
   // the box interrupted loses its objects.
   void Unload();
@@ -140,6 +140,7 @@ class MainWindow : public Window, public TaskList {
   bool loadDone_ = false;
   bool rearmedAtStart_ = false;  // the start took marks of earlier days: saved once the rows stand
   bool unloaded_ = false;
+  bool snapping_ = false;  // from the load to the unload
   int modalBoxes_ = 0;
   bool closeRequested_ = false;
   UINT taskbarCreated_ = 0;
