@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/file_io.h"
 #include "core/ansi.h"
 #include "app/program.h"
 #include "widget/main_window.h"
@@ -25,7 +26,6 @@ namespace {
 // The home address of a test build: on this machine, so its plain-http releases may be installed.
 constexpr char16_t kHome[] = u"http://localhost:9/home/";
 
-using test::FileExists;
 using test::HttpAnswer;
 
 const std::string kRelease = "MZ new program " + std::string(3000, 'x');

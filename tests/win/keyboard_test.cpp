@@ -20,6 +20,8 @@
 namespace tavik {
 namespace {
 
+using test::TextOf;
+
 using Dlg = NewTaskDialog;
 
 // A key as the keyboard sends it: down and up to the window with the focus, through the
@@ -37,12 +39,6 @@ void Key(WORD vk, bool shift = false) {
   test::PumpMessages();
   state[VK_SHIFT] = 0;
   SetKeyboardState(state);
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t text[512] = {};
-  GetWindowTextW(w, text, 512);
-  return text;
 }
 
 class KeyboardTest : public ::testing::Test {
