@@ -12,10 +12,10 @@
 
 namespace {
 
+// The source folder comes from the build: the Windows build maps it out of __FILE__, so that
+// its programs carry no folder of the build machine.
 std::string Resource(const std::string& name) {
-  std::string root = __FILE__;
-  root.resize(root.rfind("tests"));
-  std::ifstream in(root + "resources/" + name, std::ios::binary);
+  std::ifstream in(std::string(TAVIK_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
