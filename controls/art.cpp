@@ -26,29 +26,21 @@ HBITMAP LoadArt(int id100, StripSize cell, int cells, int dpi, StripSize& size) 
 
   // Each cell on its own, so no frame bleeds into its neighbour.
   ScopedGetDC screen(nullptr);
-  HDC from = CreateCompatibleDC(screen);
-  HDC to = CreateCompatibleDC(screen);
-  HBITMAP scaled = CreateCompatibleBitmap(screen, pick.drawn.width, pick.drawn.height);
-  if (from && to && scaled) {
-    HGDIOBJ oldFrom = SelectObject(from, bitmap);
-    HGDIOBJ oldTo = SelectObject(to, scaled);
-    SetStretchBltMode(to, HALFTONE);
-    SetBrushOrgEx(to, 0, 0, nullptr);
+  const MemoryDC from = CompatibleDC(screen), to = CompatibleDC(screen);
+  GdiObject<HBITMAP> scaled(CreateCompatibleBitmap(screen, pick.drawn.width, pick.drawn.height));
+  if (!from || !to || !scaled) return bitmap;
+  {
+    const ScopedSelect fromArt(from.get(), bitmap), toScaled(to.get(), scaled.get());
+    SetStretchBltMode(to.get(), HALFTONE);
+    SetBrushOrgEx(to.get(), 0, 0, nullptr);
     const int artCell = art.width / cells, drawnCell = pick.drawn.width / cells;
     for (int i = 0; i < cells; ++i)
-      StretchBlt(to, i * drawnCell, 0, drawnCell, pick.drawn.height, from, i * artCell, 0, artCell, art.height,
-                 SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteObject(bitmap);
-    bitmap = scaled;
-    size = pick.drawn;
-  } else if (scaled) {
-    DeleteObject(scaled);
+      StretchBlt(to.get(), i * drawnCell, 0, drawnCell, pick.drawn.height, from.get(), i * artCell, 0, artCell,
+                 art.height, SRCCOPY);
   }
-  if (from) DeleteDC(from);
-  if (to) DeleteDC(to);
-  return bitmap;
+  DeleteObject(bitmap);
+  size = pick.drawn;
+  return scaled.Release();
 }
 
 }  // namespace tavik

@@ -3,7 +3,12 @@
 #include <windowsx.h>
 
 #include "controls/art.h"
-#include "core/program.h"
+#include "core/drawing.h"
+#include "core/look.h"
+#include "core/mouse_buttons.h"
+#include "core/scoped.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -11,12 +16,8 @@ namespace {
 
 constexpr wchar_t kClass[] = L"TavikClockPanel";
 
-// Arial is a Latin face: asked for with a Chinese character set the font mapper would
-// hand out a Chinese face instead.
-HFONT TimeFont(int dpi) { return UiFont(L"Arial", 21.75, dpi, FW_NORMAL, ANSI_CHARSET); }
-
 HFONT LabelFont(ClockPanel::Label label, int dpi) {
-  return label == ClockPanel::Label::Time ? TimeFont(dpi) : YaHei9(dpi);
+  return label == ClockPanel::Label::Time ? ClockTimeFont(dpi) : YaHei9(dpi);
 }
 
 SIZE Extent(HDC dc, HFONT font, std::u16string_view text) {
@@ -60,41 +61,32 @@ ClockPanel::ClockPanel(HWND owner, std::function<SYSTEMTIME()> clock, int dpi)
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-ClockPanel::~ClockPanel() {
-  Destroy();
-  FreeStrips();
-}
+ClockPanel::~ClockPanel() { Destroy(); }  // the strips go after the window
 
 void ClockPanel::LoadStrips() {
-  miniStrip_ = LoadArt(IDB_BTN_MINI, kButtonFrame, kButtonFrames, dpi_, miniSize_);
-  exitStrip_ = LoadArt(IDB_BTN_EXIT, kButtonFrame, kButtonFrames, dpi_, exitSize_);
+  miniStrip_.Reset(LoadArt(IDB_BTN_MINI, kButtonFrame, kButtonFrames, dpi_, miniSize_));
+  exitStrip_.Reset(LoadArt(IDB_BTN_EXIT, kButtonFrame, kButtonFrames, dpi_, exitSize_));
   ScopedGetDC screen(nullptr);
-  miniDC_ = CreateCompatibleDC(screen);
-  exitDC_ = CreateCompatibleDC(screen);
-  miniOld_ = SelectObject(miniDC_, miniStrip_);
-  exitOld_ = SelectObject(exitDC_, exitStrip_);
+  miniDC_ = CompatibleDC(screen);
+  exitDC_ = CompatibleDC(screen);
+  miniSelect_ = ScopedSelect(miniDC_.get(), miniStrip_.get());
+  exitSelect_ = ScopedSelect(exitDC_.get(), exitStrip_.get());
 }
 
 void ClockPanel::FreeStrips() {
-  if (miniDC_) {
-    SelectObject(miniDC_, miniOld_);
-    DeleteDC(miniDC_);
-  }
-  if (exitDC_) {
-    SelectObject(exitDC_, exitOld_);
-    DeleteDC(exitDC_);
-  }
-  if (miniStrip_) DeleteObject(miniStrip_);
-  if (exitStrip_) DeleteObject(exitStrip_);
-  miniDC_ = exitDC_ = nullptr;
-  miniStrip_ = exitStrip_ = nullptr;
+  miniSelect_.Undo();
+  exitSelect_.Undo();
+  miniDC_.Reset();
+  exitDC_.Reset();
+  miniStrip_.Reset();
+  exitStrip_.Reset();
   miniSize_ = exitSize_ = {};
 }
 
 void ClockPanel::PlaceSeconds() {
   // The seconds stand a gap right of the hours and minutes as they are now.
   ScopedGetDC screen(nullptr);
-  secondLeft_ = layout_.timeX + Extent(screen, TimeFont(dpi_), texts_.time.view()).cx + layout_.secondGap;
+  secondLeft_ = layout_.timeX + Extent(screen, ClockTimeFont(dpi_), texts_.time.view()).cx + layout_.secondGap;
 }
 
 void ClockPanel::SetDpi(int dpi) {
@@ -238,12 +230,12 @@ void ClockPanel::DrawFrame(StripSize strip, HDC stripDC, int x, int y, int frame
 
 void ClockPanel::DrawMini(int frame) {
   miniFrame_ = frame;
-  DrawFrame(miniSize_, miniDC_, geometry_.miniX, geometry_.miniY, frame);
+  DrawFrame(miniSize_, miniDC_.get(), geometry_.miniX, geometry_.miniY, frame);
 }
 
 void ClockPanel::DrawExit(int frame) {
   exitFrame_ = frame;
-  DrawFrame(exitSize_, exitDC_, geometry_.exitX, geometry_.exitY, frame);
+  DrawFrame(exitSize_, exitDC_.get(), geometry_.exitX, geometry_.exitY, frame);
 }
 
 void ClockPanel::StartOwnerMove(UINT msg, WPARAM wp) {

@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "controls/panel_accessible.h"
 #include "controls/layout.h"
+#include "controls/panel_accessible.h"
 #include "controls/panel_regions.h"
-#include "core/window.h"
 #include "core/clock.h"
+#include "core/drawing.h"
+#include "core/look.h"
+#include "core/scoped.h"
+#include "core/window.h"
 
 namespace tavik {
 
@@ -21,8 +24,8 @@ enum class PanelPart { Title, Clock, Minimise, Close };
 class ClockPanel : public Window {
  public:
   static constexpr COLORREF kBackColor = kProgramRed;
-  static constexpr COLORREF kBorderColor = RGB(150, 40, 40);
-  static constexpr COLORREF kTextColor = RGB(255, 255, 255);
+  static constexpr COLORREF kBorderColor = kFrameRed;
+  static constexpr COLORREF kTextColor = kTextOnRed;
   static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
   static constexpr UINT kClockTimerMs = kTickPeriodMs;
 
@@ -97,9 +100,10 @@ class ClockPanel : public Window {
   Surface surface_;
   PanelGeometry geometry_;
   std::u16string title_;
-  HBITMAP miniStrip_ = nullptr, exitStrip_ = nullptr;
-  HDC miniDC_ = nullptr, exitDC_ = nullptr;
-  HGDIOBJ miniOld_ = nullptr, exitOld_ = nullptr;
+  // In this order: each selection is undone before its DC goes, each DC before its strip.
+  GdiObject<HBITMAP> miniStrip_, exitStrip_;
+  MemoryDC miniDC_, exitDC_;
+  ScopedSelect miniSelect_, exitSelect_;
   StripSize miniSize_, exitSize_;
   int miniFrame_ = kNormalFrame, exitFrame_ = kNormalFrame;
 

@@ -1,3 +1,6 @@
+// controls/: the owner-drawn controls (clock panel, task row, new-task button, message bar)
+// and where every window's pieces go at a resolution; built on core/ alone.
+//
 // Where everything of the program's windows goes, at any screen resolution. The design is
 // drawn at 96 dpi; at another dpi every length is scaled by dpi / 96, edges rather than
 // sizes, so that what meets at 96 dpi still meets. At 96 dpi the numbers are the design's own.

@@ -3,6 +3,11 @@
 #include <windowsx.h>
 
 #include "controls/art.h"
+#include "core/drawing.h"
+#include "core/keyboard.h"
+#include "core/look.h"
+#include "core/scoped.h"
+#include "core/wide.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -19,6 +24,7 @@ class MessageBar::CloseMark : public Window {
     CreateWnd(0, kCloseClass, L"", WS_CHILD | WS_VISIBLE, box.left, box.top, Width(box), Height(box), bar.hwnd());
     SetDpi(box, dpi);
   }
+  ~CloseMark() override { Destroy(); }
 
   void SetDpi(const PixelRect& box, int dpi) {
     StripSize size{};
@@ -41,12 +47,9 @@ class MessageBar::CloseMark : public Window {
         GetClientRect(hwnd(), &r);
         FillSolid(dc, r, kBackColor);
         if (bitmap_) {
-          HDC mem = CreateCompatibleDC(dc);
-          {
-            ScopedSelect select(mem, bitmap_.get());
-            BitBlt(dc, 0, 0, size_.width, size_.height, mem, 0, 0, SRCCOPY);
-          }
-          DeleteDC(mem);
+          const MemoryDC mem = CompatibleDC(dc);
+          const ScopedSelect select(mem.get(), bitmap_.get());
+          BitBlt(dc, 0, 0, size_.width, size_.height, mem.get(), 0, 0, SRCCOPY);
         }
         EndPaint(hwnd(), &ps);
         return 0;
@@ -94,7 +97,10 @@ void MessageBar::SetLayout(const MainLayout& layout) {
   if (close_) close_->SetDpi(closeBox_, dpi_);
 }
 
-MessageBar::~MessageBar() = default;
+MessageBar::~MessageBar() {
+  close_.reset();
+  Destroy();
+}
 
 void MessageBar::Click() {
   const auto handler = onClick;  // the installer may run a modal box meanwhile

@@ -7,14 +7,16 @@
 #include <string>
 
 #include "controls/layout.h"
+#include "core/look.h"
+#include "core/drawing.h"
 #include "core/window.h"
 
 namespace tavik {
 
 class MessageBar : public Window {
  public:
-  static constexpr COLORREF kBackColor = RGB(255, 245, 185);
-  static constexpr COLORREF kTextColor = RGB(0, 110, 190);
+  static constexpr COLORREF kBackColor = kBarBack;
+  static constexpr COLORREF kTextColor = kBarText;
 
   // Hidden at first, where the main window's layout puts it.
   MessageBar(HWND parent, const MainLayout& layout);

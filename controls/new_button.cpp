@@ -1,5 +1,11 @@
 #include "controls/new_button.h"
 
+#include "core/look.h"
+#include "core/drawing.h"
+#include "core/keyboard.h"
+#include "core/leave_check.h"
+#include "core/scoped.h"
+
 namespace tavik {
 namespace {
 
@@ -9,8 +15,8 @@ constexpr wchar_t kCaption[] = L"新建任务";
 struct Look {
   COLORREF back, plus, text;
 };
-constexpr Look kNormal{RGB(255, 255, 255), RGB(170, 170, 170), RGB(100, 100, 100)};
-constexpr Look kHover{RGB(200, 90, 90), RGB(255, 255, 255), RGB(255, 255, 255)};
+constexpr Look kNormal{kRestBack, RGB(170, 170, 170), kRestText};
+constexpr Look kHover{kHoverBack, kHoverText, kHoverText};
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "controls/layout.h"
+#include "core/drawing.h"
+#include "core/leave_check.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -12,6 +14,7 @@ namespace tavik {
 class NewButton : public Window {
  public:
   NewButton(HWND parent, int x, int y, int dpi = kBaseDpi);
+  ~NewButton() override { Destroy(); }
 
   // The Press event: a left press, Enter or Space.
   std::function<void()> onPress;

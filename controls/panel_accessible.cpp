@@ -3,15 +3,12 @@
 #include <oleacc.h>
 
 #include "controls/clock_panel.h"
+#include "core/system_library.h"
 
 namespace tavik {
 namespace {
 
 // The accessibility library is loaded at the first question a screen reader asks, not at start.
-template <typename F>
-F Load(const wchar_t* dll, const char* name) {
-  return SystemFunction<F>(dll, name);
-}
 
 // IID_IAccessible, written out so that nothing of the library is linked in.
 constexpr IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
@@ -21,7 +18,7 @@ using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
 
 BSTR Bstr(const std::u16string& text) {
-  static const auto alloc = Load<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString");
+  static const auto alloc = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString");
   return alloc ? alloc(reinterpret_cast<const OLECHAR*>(text.c_str())) : nullptr;
 }
 
@@ -39,7 +36,7 @@ bool IsButton(PanelPart part) { return part == PanelPart::Minimise || part == Pa
 class PanelAccessibility::Accessible final : public IAccessible {
  public:
   explicit Accessible(ClockPanel& panel) : panel_(&panel) {
-    if (const auto create = Load<CreateStdAccessibleObjectFn>(L"oleacc.dll", "CreateStdAccessibleObject"))
+    if (const auto create = SystemFunction<CreateStdAccessibleObjectFn>(L"oleacc.dll", "CreateStdAccessibleObject"))
       create(panel.hwnd(), OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard_));
   }
   void Forget() { panel_ = nullptr; }
@@ -239,12 +236,12 @@ IAccessible* PanelAccessibility::Object() {
 
 LRESULT PanelAccessibility::OnGetObject(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return 0;
-  static const auto lresult = Load<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
+  static const auto lresult = SystemFunction<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
   if (!lresult) return 0;
   // The object is marshalled to the reader's process through COM, on this thread.
   static const bool com = [] {
     using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    const auto init = Load<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+    const auto init = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
     return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
   }();
   static_cast<void>(com);

@@ -1,5 +1,7 @@
 #include "controls/panel_regions.h"
 
+#include "core/mouse_buttons.h"
+
 #include <cmath>
 
 namespace tavik {

@@ -5,22 +5,22 @@
 #include <algorithm>
 
 #include "core/common_controls.h"
+#include "core/drawing.h"
+#include "core/keyboard.h"
+#include "core/leave_check.h"
+#include "core/look.h"
+#include "core/mouse_buttons.h"
+#include "core/scoped.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {
 
 constexpr wchar_t kClass[] = L"TavikTaskRow";
-constexpr COLORREF kNormalBack = RGB(255, 255, 255);
-constexpr COLORREF kNormalText = RGB(100, 100, 100);
-constexpr COLORREF kHotBack = RGB(200, 90, 90);
-constexpr COLORREF kHotText = RGB(255, 255, 255);
 // Only the first line of the text shows, and a tooltip of a few lines is all one reads: a
 // hand-made file may hold a text of megabytes, which the row neither wraps nor copies whole.
 constexpr size_t kDrawnInfo = 200;
 constexpr size_t kTooltipInfo = 1000;
-
-HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 15.75, dpi); }
-
 
 unsigned NextSerial() {
   static unsigned serial = 0;
@@ -106,7 +106,7 @@ void TaskRow::UpdateTooltip() {
 
 RECT TaskRow::TimeRect() const {
   ScopedGetDC dc(hwnd());
-  const SIZE s = TextExtent(dc, TimeFont(dpi_), task_.time);
+  const SIZE s = TextExtent(dc, RowTimeFont(dpi_), task_.time);
   return {layout_.timeX, layout_.timeY, layout_.timeX + s.cx, layout_.timeY + s.cy};
 }
 
@@ -179,32 +179,32 @@ LRESULT TaskRow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd(), &ps);
-      // Draw into memory first so a repaint never flickers.
-      HDC mem = CreateCompatibleDC(dc);
-      const int w = layout_.width, h = layout_.height;
-      HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-      HGDIOBJ oldBmp = SelectObject(mem, bmp);
-      const COLORREF back = highlighted_ ? kHotBack : kNormalBack;
-      FillSolid(mem, {0, 0, w, h}, back);
-      SetBkMode(mem, TRANSPARENT);
-      SetTextColor(mem, highlighted_ ? kHotText : kNormalText);
       {
-        ScopedSelect f(mem, TimeFont(dpi_));
-        TextOutW(mem, layout_.timeX, layout_.timeY, W(task_.time), static_cast<int>(task_.time.size()));
+        // Draw into memory first so a repaint never flickers.
+        const MemoryDC memory = CompatibleDC(dc);
+        const HDC mem = memory.get();
+        const int w = layout_.width, h = layout_.height;
+        const GdiObject<HBITMAP> bmp(CreateCompatibleBitmap(dc, w, h));
+        const ScopedSelect drawInto(mem, bmp.get());
+        const COLORREF back = highlighted_ ? kHoverBack : kRestBack;
+        FillSolid(mem, {0, 0, w, h}, back);
+        SetBkMode(mem, TRANSPARENT);
+        SetTextColor(mem, highlighted_ ? kHoverText : kRestText);
+        {
+          ScopedSelect f(mem, RowTimeFont(dpi_));
+          TextOutW(mem, layout_.timeX, layout_.timeY, W(task_.time), static_cast<int>(task_.time.size()));
+        }
+        {
+          ScopedSelect f(mem, YaHei9(dpi_));
+          RECT cycle = CycleRect();
+          DrawTextW(mem, W(task_.cycle), -1, &cycle, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+          RECT info = infoRect_;  // only the first line of the wrapped text fits
+          DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        }
+        const int inset = layout_.focusInset;
+        DrawFocusCue(hwnd(), mem, {inset, inset, w - inset, h - inset});
+        BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
       }
-      {
-        ScopedSelect f(mem, YaHei9(dpi_));
-        RECT cycle = CycleRect();
-        DrawTextW(mem, W(task_.cycle), -1, &cycle, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
-        RECT info = infoRect_;  // only the first line of the wrapped text fits
-        DrawTextW(mem, W(task_.info), static_cast<int>(std::min(task_.info.size(), kDrawnInfo)), &info, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-      }
-      const int inset = layout_.focusInset;
-      DrawFocusCue(hwnd(), mem, {inset, inset, w - inset, h - inset});
-      BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
-      SelectObject(mem, oldBmp);
-      DeleteObject(bmp);
-      DeleteDC(mem);
       EndPaint(hwnd(), &ps);
       return 0;
     }

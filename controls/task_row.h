@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls/layout.h"
+#include "core/leave_check.h"
 #include "core/task_data.h"
 #include "core/window.h"
 
@@ -21,6 +22,7 @@ class TaskRow : public Window {
 
   TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr,
           int dpi = kBaseDpi);
+  ~TaskRow() override { Destroy(); }  // its tooltip goes with it
 
   int index() const { return index_; }
   unsigned serial() const { return serial_; }  // unique per row for the whole run

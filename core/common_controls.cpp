@@ -1,5 +1,6 @@
 #include "core/common_controls.h"
 
+#include "core/system_library.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -15,11 +16,8 @@ struct Library {
 const Library& Loaded() {
   static const Library library = [] {
     Library l;
-    // The manifest's Common-Controls assembly decides which library this is; the system
-    // folder is searched, never the program's own (where downloads land). Windows 7 without
-    // its loader update knows no search flags, and then finds it by the assembly alone.
-    HMODULE module = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(L"comctl32.dll");
+    // The manifest's Common-Controls assembly decides which library this is.
+    const HMODULE module = LoadSystemAssembly(L"comctl32.dll");
     if (!module) return l;
     l.init = ModuleFunction<decltype(l.init)>(module, "InitCommonControlsEx");
     l.setSubclass = ModuleFunction<decltype(l.setSubclass)>(module, "SetWindowSubclass");

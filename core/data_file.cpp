@@ -6,6 +6,8 @@
 #include "core/data_file_text.h"
 #include "core/file_io.h"
 #include "core/ini_file.h"
+#include "core/services.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik {

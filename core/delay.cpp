@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/keyboard.h"
 #include "core/window.h"
 
 namespace tavik {

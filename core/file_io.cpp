@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/scoped.h"
+#include "core/system_library.h"
 #include "core/window.h"
 
 namespace tavik {

@@ -5,6 +5,7 @@
 #include "core/app_paths.h"
 #include "core/file_io.h"
 #include "core/scoped.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik {

@@ -1,5 +1,5 @@
 // Every scoped owner of a Windows handle the program uses: kernel handles, GDI objects and
-// selections, window DCs, and any other handle type with its own close function.
+// selections, memory and window DCs, and any other handle type with its own close function.
 #pragma once
 
 #include <windows.h>
@@ -69,16 +69,49 @@ using ScopedHandle = Scoped<KernelTraits>;
 template <typename T>
 using GdiObject = Scoped<GdiTraits<T>>;
 
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static HDC Invalid() { return nullptr; }
+  static bool Close(HDC h) { return DeleteDC(h) != FALSE; }
+};
+// A memory DC (CreateCompatibleDC), deleted at the end.
+using MemoryDC = Scoped<MemoryDcTraits>;
+inline MemoryDC CompatibleDC(HDC dc) { return MemoryDC(CreateCompatibleDC(dc)); }
+
+// An object selected into a DC; what was selected before comes back at the end. Declare it
+// after the DC and the object it selects, so that it goes first.
 class ScopedSelect {
  public:
+  ScopedSelect() = default;
   ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  ~ScopedSelect() { SelectObject(dc_, old_); }
+  ~ScopedSelect() { Undo(); }
   ScopedSelect(const ScopedSelect&) = delete;
   ScopedSelect& operator=(const ScopedSelect&) = delete;
+  ScopedSelect(ScopedSelect&& o) noexcept : dc_(o.dc_), old_(o.old_) { o.dc_ = nullptr; }
+  ScopedSelect& operator=(ScopedSelect&& o) noexcept {
+    if (this != &o) {
+      Undo();
+      dc_ = o.dc_;
+      old_ = o.old_;
+      o.dc_ = nullptr;
+    }
+    return *this;
+  }
+  // Another object in its place; the end still brings back what was there before the first.
+  void Select(HDC dc, HGDIOBJ obj) {
+    if (dc_ && dc_ == dc)
+      SelectObject(dc, obj);
+    else
+      *this = ScopedSelect(dc, obj);
+  }
+  void Undo() {
+    if (dc_) SelectObject(dc_, old_);
+    dc_ = nullptr;
+  }
 
  private:
-  HDC dc_;
-  HGDIOBJ old_;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
 };
 
 class ScopedGetDC {

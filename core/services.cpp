@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
-#include "core/program.h"
 #include "core/scoped.h"
+#include "core/system_library.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -18,11 +20,7 @@ SYSTEMTIME SystemLocalTime() {
 // The sound library is loaded at the first sound, not at start: most runs ring nothing.
 BOOL SystemPlaySound(const void* sound, UINT flags) {
   using PlaySoundFn = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
-  static PlaySoundFn play = [] {
-    const HMODULE winmm = LoadSystemLibrary(L"winmm.dll");
-    return winmm ? reinterpret_cast<PlaySoundFn>(reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundW")))
-                 : nullptr;
-  }();
+  static const auto play = SystemFunction<PlaySoundFn>(L"winmm.dll", "PlaySoundW");
   return play ? play(static_cast<LPCWSTR>(sound), nullptr, flags) : FALSE;
 }
 

@@ -10,9 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/clock.h"
 #include "core/web_request.h"
 
 namespace tavik {
+
+// A local time of the system as the rules take it.
+inline ClockTime ClockTimeOf(const SYSTEMTIME& t) {
+  return {t.wYear, t.wMonth, t.wDay, WeekdayFromSunday0(t.wDayOfWeek), t.wHour, t.wMinute, t.wSecond};
+}
 
 struct Services {
   using WebFunction = std::function<WebResult(const WebRequest&, const std::atomic<bool>& cancel,

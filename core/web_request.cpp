@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/scoped.h"
-#include "core/window.h"
 #include "core/address.h"
+#include "core/scoped.h"
+#include "core/system_library.h"
+#include "core/wide.h"
+#include "core/window.h"
 #include "core/winhttp_api.h"
 
 namespace tavik {
@@ -13,26 +15,20 @@ namespace {
 
 WinHttpApi api;  // constant-initialised: filled once, by whichever thread asks first
 
-template <typename F>
-bool Load(HMODULE dll, const char* name, F& f) {
-  f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-  return f != nullptr;
-}
-
 BOOL CALLBACK LoadWinHttp(PINIT_ONCE, PVOID, PVOID*) {
   const HMODULE dll = LoadSystemLibrary(L"winhttp.dll");
   if (!dll) return TRUE;
-  api.loaded = Load(dll, "WinHttpAddRequestHeaders", api.AddRequestHeaders) &&
-               Load(dll, "WinHttpCloseHandle", api.CloseHandle) && Load(dll, "WinHttpConnect", api.Connect) &&
-               Load(dll, "WinHttpCrackUrl", api.CrackUrl) &&
-               Load(dll, "WinHttpGetIEProxyConfigForCurrentUser", api.GetIEProxyConfigForCurrentUser) &&
-               Load(dll, "WinHttpGetProxyForUrl", api.GetProxyForUrl) && Load(dll, "WinHttpOpen", api.Open) &&
-               Load(dll, "WinHttpOpenRequest", api.OpenRequest) &&
-               Load(dll, "WinHttpQueryDataAvailable", api.QueryDataAvailable) &&
-               Load(dll, "WinHttpQueryHeaders", api.QueryHeaders) && Load(dll, "WinHttpReadData", api.ReadData) &&
-               Load(dll, "WinHttpReceiveResponse", api.ReceiveResponse) &&
-               Load(dll, "WinHttpSendRequest", api.SendRequest) && Load(dll, "WinHttpSetOption", api.SetOption) &&
-               Load(dll, "WinHttpSetTimeouts", api.SetTimeouts);
+  api.loaded = LoadFunction(dll, "WinHttpAddRequestHeaders", api.AddRequestHeaders) &&
+               LoadFunction(dll, "WinHttpCloseHandle", api.CloseHandle) && LoadFunction(dll, "WinHttpConnect", api.Connect) &&
+               LoadFunction(dll, "WinHttpCrackUrl", api.CrackUrl) &&
+               LoadFunction(dll, "WinHttpGetIEProxyConfigForCurrentUser", api.GetIEProxyConfigForCurrentUser) &&
+               LoadFunction(dll, "WinHttpGetProxyForUrl", api.GetProxyForUrl) && LoadFunction(dll, "WinHttpOpen", api.Open) &&
+               LoadFunction(dll, "WinHttpOpenRequest", api.OpenRequest) &&
+               LoadFunction(dll, "WinHttpQueryDataAvailable", api.QueryDataAvailable) &&
+               LoadFunction(dll, "WinHttpQueryHeaders", api.QueryHeaders) && LoadFunction(dll, "WinHttpReadData", api.ReadData) &&
+               LoadFunction(dll, "WinHttpReceiveResponse", api.ReceiveResponse) &&
+               LoadFunction(dll, "WinHttpSendRequest", api.SendRequest) && LoadFunction(dll, "WinHttpSetOption", api.SetOption) &&
+               LoadFunction(dll, "WinHttpSetTimeouts", api.SetTimeouts);
   return TRUE;
 }
 

@@ -1,5 +1,7 @@
 #include "core/worker.h"
 
+#include "core/scoped.h"
+
 #include <memory>
 
 namespace tavik {

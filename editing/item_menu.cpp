@@ -1,5 +1,7 @@
 #include "editing/item_menu.h"
 
+#include "core/dpi.h"
+#include "core/mouse_buttons.h"
 #include "core/window.h"
 #include "editing/new_task_dialog.h"
 

@@ -1,6 +1,12 @@
 #include "editing/new_task_dialog.h"
 
 #include "core/common_controls.h"
+#include "core/dpi.h"
+#include "core/drawing.h"
+#include "core/keyboard.h"
+#include "core/look.h"
+#include "core/system_library.h"
+#include "core/wide.h"
 #include "editing/task_form.h"
 
 namespace tavik {

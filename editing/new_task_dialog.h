@@ -1,3 +1,5 @@
+// editing/: the new-task dialog, the item menu on a row and the dialog's rules.
+//
 // frmNew, the one dialog in which a task is entered or changed: hour and minute lists, the
 // weekday boxes, the reminder text with its counter, "创建" and "取消". The program has one;
 // its window is made on first use and thrown away when it closes.
@@ -20,6 +22,7 @@ class NewTaskDialog : public Window {
  public:
   // "创建" adds to or changes this list.
   explicit NewTaskDialog(TaskList& list) : list_(list) {}
+  ~NewTaskDialog() override { Destroy(); }
 
   // Control identifiers (kept clear of IDOK and IDCANCEL, which Enter and Escape produce).
   static constexpr int kCreateId = 101;   // Command1 "创建"

@@ -2,9 +2,10 @@
 
 #include <atomic>
 
-#include "core/program.h"
-#include "core/worker.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
+#include "core/worker.h"
 #include "online/message_window.h"
 #include "online/update_doc.h"
 

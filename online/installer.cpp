@@ -2,14 +2,14 @@
 
 #include <atomic>
 
-#include "controls/message_bar.h"
 #include "core/ansi.h"
-#include "core/program.h"
 #include "core/app_paths.h"
 #include "core/file_io.h"
 #include "core/instance.h"
 #include "core/messages.h"
 #include "core/scoped.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 #include "core/worker.h"
 #include "online/crc32.h"
@@ -113,10 +113,7 @@ void Installer::OnClick(UpdateInfo info) {
   job->signature = info.Signature;
   job->key = updateKey;
   for (const char16_t* name : {kOldProgramName, kDownloadName, kScriptName}) RemoveIfThere(InFolder(job->folder, name));
-  if (MessageBar* bar = host_.Bar()) {
-    bar->Clear();
-    bar->DrawText(kDownloadingText);
-  }
+  host_.SetBarText(kDownloadingText);
   job->request.url = Wide(info.DownUrl);
   job->request.userAgent = Wide(TitleAndVersion());
   job->request.headers = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
@@ -171,9 +168,7 @@ void Installer::Fail(const std::wstring& tmpPath) {
   OpenHome();
 }
 
-void Installer::HideBar() {
-  if (MessageBar* bar = host_.Bar()) bar->Hide();
-}
+void Installer::HideBar() { host_.ShowBar(false); }
 
 void Installer::OpenHome() { services_.openUrl(Wide(homeUrl)); }
 

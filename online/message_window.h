@@ -11,6 +11,7 @@ namespace tavik {
 class MessageWindow : public Window {
  public:
   MessageWindow();
+  ~MessageWindow() override { Destroy(); }
   // Runs on the window thread; the handler may destroy this window's owner.
   std::function<void(UINT msg, WPARAM wp, LPARAM lp)> onMessage;
 

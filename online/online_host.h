@@ -1,5 +1,6 @@
-// What the online services need of the main window, and nothing more: its message bar, its
-// message boxes (modal to the program) and its end.
+// What the online services need of the main window, and nothing more: a line on its message
+// bar, its message boxes (modal to the program) and its end. The services know no control:
+// they say what is to be shown, and the program shows it.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +9,13 @@
 
 namespace tavik {
 
-class MessageBar;
-
 class OnlineHost {
  public:
   virtual ~OnlineHost() = default;
-  virtual MessageBar* Bar() = 0;  // null once the window is gone
+  // The bar's line (empty: none) and whether the bar is shown; both do nothing once the
+  // window is gone. A new line keeps the bar shown or hidden as it was.
+  virtual void SetBarText(const std::u16string& text) = 0;
+  virtual void ShowBar(bool show) = 0;
   // A message box owned by the main window; returns once it is closed.
   virtual int Box(const std::wstring& text, UINT type) = 0;
   // A box of the program is open: nothing may start that could open another.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include "core/system_library.h"
 #include "online/update_key.inc"  // generated: kBuiltInUpdateKey, "" when built without a key
 
 namespace tavik {
@@ -10,14 +11,9 @@ namespace {
 
 constexpr DWORD kReadPiece = 64 * 1024;
 
-template <typename F>
-F Function(HMODULE module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// bcrypt.dll from the system folder only: the program's own folder is where downloads land.
+// bcrypt.dll from the system folder only (loaded at the first check, then kept as the other
+// system libraries are).
 struct BCrypt {
-  HMODULE module = nullptr;
   decltype(&BCryptOpenAlgorithmProvider) OpenAlgorithmProvider = nullptr;
   decltype(&BCryptCloseAlgorithmProvider) CloseAlgorithmProvider = nullptr;
   decltype(&BCryptImportKeyPair) ImportKeyPair = nullptr;
@@ -29,24 +25,17 @@ struct BCrypt {
   decltype(&BCryptVerifySignature) VerifySignature = nullptr;
 
   BCrypt() {
-    wchar_t path[MAX_PATH + 16] = {};
-    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    lstrcatW(path, L"\\bcrypt.dll");
-    module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
     if (!module) return;
-    OpenAlgorithmProvider = Function<decltype(OpenAlgorithmProvider)>(module, "BCryptOpenAlgorithmProvider");
-    CloseAlgorithmProvider = Function<decltype(CloseAlgorithmProvider)>(module, "BCryptCloseAlgorithmProvider");
-    ImportKeyPair = Function<decltype(ImportKeyPair)>(module, "BCryptImportKeyPair");
-    DestroyKey = Function<decltype(DestroyKey)>(module, "BCryptDestroyKey");
-    CreateHash = Function<decltype(CreateHash)>(module, "BCryptCreateHash");
-    HashData = Function<decltype(HashData)>(module, "BCryptHashData");
-    FinishHash = Function<decltype(FinishHash)>(module, "BCryptFinishHash");
-    DestroyHash = Function<decltype(DestroyHash)>(module, "BCryptDestroyHash");
-    VerifySignature = Function<decltype(VerifySignature)>(module, "BCryptVerifySignature");
-  }
-  ~BCrypt() {
-    if (module) FreeLibrary(module);
+    OpenAlgorithmProvider = ModuleFunction<decltype(OpenAlgorithmProvider)>(module, "BCryptOpenAlgorithmProvider");
+    CloseAlgorithmProvider = ModuleFunction<decltype(CloseAlgorithmProvider)>(module, "BCryptCloseAlgorithmProvider");
+    ImportKeyPair = ModuleFunction<decltype(ImportKeyPair)>(module, "BCryptImportKeyPair");
+    DestroyKey = ModuleFunction<decltype(DestroyKey)>(module, "BCryptDestroyKey");
+    CreateHash = ModuleFunction<decltype(CreateHash)>(module, "BCryptCreateHash");
+    HashData = ModuleFunction<decltype(HashData)>(module, "BCryptHashData");
+    FinishHash = ModuleFunction<decltype(FinishHash)>(module, "BCryptFinishHash");
+    DestroyHash = ModuleFunction<decltype(DestroyHash)>(module, "BCryptDestroyHash");
+    VerifySignature = ModuleFunction<decltype(VerifySignature)>(module, "BCryptVerifySignature");
   }
   BCrypt(const BCrypt&) = delete;
   BCrypt& operator=(const BCrypt&) = delete;

@@ -3,8 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "controls/message_bar.h"
-#include "core/program.h"
+#include "core/scoped.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 #include "core/worker.h"
 #include "online/version.h"
@@ -48,15 +49,10 @@ void UpdateCheck::OnFinished() {
     return;
   }
   // The bar of a download under way keeps its text; the download's end hides it.
-  MessageBar* bar = installer.Downloading() ? nullptr : host_.Bar();
-  if (bar) {
-    bar->Clear();
-    if (outcome.announce) {
-      bar->DrawText(outcome.barText);
-      bar->Show();
-    } else {
-      bar->Hide();  // no news (a failed check too): no bar left whose click installs an earlier offer
-    }
+  if (!installer.Downloading()) {
+    // No news (a failed check too) hides the bar: none is left whose click installs an earlier offer.
+    host_.SetBarText(outcome.announce ? outcome.barText : u"");
+    host_.ShowBar(outcome.announce);
   }
   SpeedUp();
 }

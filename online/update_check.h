@@ -1,3 +1,6 @@
+// online/: the update check, the installer, the HTTP control, release signatures and CRC-32;
+// what they have to show goes through their host (online_host.h), never a control.
+//
 // frmAst, the hidden auxiliary window of the online services: the update check with its
 // announcement in the message bar, the statistics visit and the installer behind the bar.
 // The program makes it on first use and discards it when the main window unloads.

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/codec.h"
-#include "core/program.h"
+#include "core/title.h"
 #include "online/release_sign.h"
 #include "online/version.h"
 

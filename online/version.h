@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "core/program.h"
+#include "core/title.h"
 
 namespace tavik {
 

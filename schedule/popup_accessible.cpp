@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "core/system_library.h"
 #include "core/window.h"
 
 namespace tavik {

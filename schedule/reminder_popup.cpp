@@ -4,14 +4,18 @@
 
 #include "core/common_controls.h"
 #include "core/delay.h"
+#include "core/dpi.h"
+#include "core/drawing.h"
+#include "core/keyboard.h"
+#include "core/look.h"
+#include "core/scoped.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {
 
 constexpr wchar_t kClass[] = L"TavikReminder";
 constexpr UINT kLoopFlags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_LOOP;
-
-HFONT TimeFont(int dpi) { return UiFont(L"微软雅黑", 21.75, dpi); }
 
 }  // namespace
 
@@ -31,7 +35,7 @@ void ReminderPopup::Load() {
                  layout_.width, layout_.height, nullptr))
     return;
   backBrush_ = CreateSolidBrush(kBackColor);
-  time_ = AddChild(hwnd(), L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, 0, ToRect(layout_.timeBox), TimeFont(dpi_));
+  time_ = AddChild(hwnd(), L"STATIC", L"时间", SS_LEFT | SS_NOPREFIX, 0, ToRect(layout_.timeBox), PopupTimeFont(dpi_));
   info_ = AddChild(hwnd(), L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0,
                    ToRect(layout_.infoBox), YaHei9(dpi_));
   close_ = AddChild(hwnd(), L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, ToRect(layout_.closeBox),
@@ -46,7 +50,7 @@ void ReminderPopup::Prepare() {
   RegisterClassOnce(kClass);
   CommonControlsReady();
   const int dpi = SystemDpi();
-  TimeFont(dpi);
+  PopupTimeFont(dpi);
   YaHei9(dpi);
 }
 

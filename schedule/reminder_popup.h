@@ -1,3 +1,5 @@
+// schedule/: the reminder popup and the list of reminders it shows.
+//
 // The reminder popup: a small red always-on-top window that slides in at the bottom right of
 // the screen, shows a task's time and text and rings the alert sound until "关闭". It never
 // takes the keyboard from the program the user types in. There is one; a task that falls due
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "controls/layout.h"
+#include "core/look.h"
 #include "core/services.h"
 #include "core/window.h"
 #include "schedule/popup_accessible.h"
@@ -20,8 +23,8 @@ class ReminderPopup : public Window {
   static constexpr UINT_PTR kSlideTimerId = 1;  // Timer1
   static constexpr UINT kSlideTimerMs = 15;
   static constexpr COLORREF kBackColor = kProgramRed;
-  static constexpr COLORREF kFrameColor = RGB(150, 40, 40);
-  static constexpr COLORREF kTextColor = RGB(255, 255, 255);
+  static constexpr COLORREF kFrameColor = kFrameRed;
+  static constexpr COLORREF kTextColor = kTextOnRed;
   static constexpr int kCloseId = 1;  // Command1
 
   // The alert sound goes through services.playSound.

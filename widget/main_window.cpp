@@ -5,9 +5,13 @@
 #include "controls/new_button.h"
 #include "core/ansi.h"
 #include "core/delay.h"
+#include "core/dpi.h"
+#include "core/keyboard.h"
 #include "core/messages.h"
-#include "core/program.h"
+#include "core/services.h"
 #include "core/snap.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "resources/resource_ids.h"
 #include "widget/tray.h"
 
@@ -52,10 +56,8 @@ bool MainWindow::Create() {
 }
 
 void MainWindow::Load() {
-  ShellTies& app = App();
-  // 1. Hook the window procedure.
-  app.PrevWndProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc)));
+  // 1. From now on until the unload the window snaps to the work area's edges.
+  snapping_ = true;
   // 2. Size: left and top stay.
   SetWindowPos(hwnd(), nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // 3. Children. The clock panel first: it covers the client area, below all the others.
@@ -105,8 +107,7 @@ void MainWindow::Unload() {
     return;
   }
   unloaded_ = true;
-  ShellTies& app = App();
-  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(app.PrevWndProc));
+  snapping_ = false;
   TrayIcon(NIM_DELETE, hwnd(), icon_);
   // The other windows close with it: the hidden online window, the popup, the dialog (its
   // unsaved input is dropped).
@@ -346,6 +347,10 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       ApplyDpi(DpiOfChange(wp), suggested ? POINT{suggested->left, suggested->top} : POINT{Bounds().left, Bounds().top});
       return 0;
     }
+    case WM_WINDOWPOSCHANGING:
+      if (!snapping_) break;
+      SnapWindowPos(hwnd(), *reinterpret_cast<WINDOWPOS*>(lp));
+      return 0;
     case WM_CLOSE:
       Unload();
       return 0;

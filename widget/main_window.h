@@ -1,3 +1,5 @@
+// widget/: the main window with its tray icon and its snapping to the screen's edges.
+//
 // The main window: the clock face, the task rows, the new-task button and the message bar.
 // It lives for the whole run; closing it ends the program.
 #pragma once
@@ -14,6 +16,7 @@
 #include "controls/task_row.h"
 #include "core/data_file.h"
 #include "core/due_check.h"
+#include "core/look.h"
 #include "core/services.h"
 #include "core/task_data.h"
 #include "core/task_list.h"
@@ -38,7 +41,7 @@ class MainWindow : public Window, public TaskList {
   // Creates the window centred on the screen and runs the load; then show it.
   bool Create();
   void Show();
-  // Ends the program: hook removed, tray icon deleted, the other windows closed. While a
+  // Ends the program: snapping ended, tray icon deleted, the other windows closed. While a
   // message box of the program is open the unload waits for it to close, so nothing that
   // the box interrupted loses its objects.
   void Unload();
@@ -137,6 +140,7 @@ class MainWindow : public Window, public TaskList {
   bool loadDone_ = false;
   bool rearmedAtStart_ = false;  // the start took marks of earlier days: saved once the rows stand
   bool unloaded_ = false;
+  bool snapping_ = false;  // from the load to the unload
   int modalBoxes_ = 0;
   bool closeRequested_ = false;
   UINT taskbarCreated_ = 0;

@@ -1,8 +1,11 @@
 #include "widget/tray.h"
 
+#include "core/dpi.h"
 #include "core/messages.h"
-#include "core/program.h"
 #include "core/snap.h"
+#include "core/system_library.h"
+#include "core/title.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik {
@@ -45,22 +48,19 @@ RECT WorkAreaOf(const RECT& window) {
   return work;
 }
 
-LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg != WM_WINDOWPOSCHANGING) return CallWindowProcW(App().PrevWndProc, hwnd, msg, wp, lp);
-  auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-  int cx = pos->cx, cy = pos->cy;
-  if (pos->flags & SWP_NOSIZE) {  // the size fields are not meaningful then: use the real size
+void SnapWindowPos(HWND hwnd, WINDOWPOS& pos) {
+  int cx = pos.cx, cy = pos.cy;
+  if (pos.flags & SWP_NOSIZE) {  // the size fields are not meaningful then: use the real size
     RECT r{};
     GetWindowRect(hwnd, &r);
     cx = r.right - r.left;
     cy = r.bottom - r.top;
   }
-  const RECT work = WorkAreaOf(RECT{pos->x, pos->y, pos->x + cx, pos->y + cy});
-  const SnapPoint p = SnapToWorkArea({work.left, work.top, work.right, work.bottom}, pos->x, pos->y, cx, cy,
+  const RECT work = WorkAreaOf(RECT{pos.x, pos.y, pos.x + cx, pos.y + cy});
+  const SnapPoint p = SnapToWorkArea({work.left, work.top, work.right, work.bottom}, pos.x, pos.y, cx, cy,
                                      Scale(kSnapDistance, WindowDpi(hwnd)));
-  pos->x = p.x;
-  pos->y = p.y;
-  return 0;
+  pos.x = p.x;
+  pos.y = p.y;
 }
 
 }  // namespace tavik

@@ -1,5 +1,5 @@
 // The pieces that tie the main window to the Windows shell: its notification-area icon and
-// the hooked window procedure that snaps it to the work area's edges.
+// its snapping to the work area's edges.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +8,8 @@
 
 namespace tavik {
 
-// The module-wide values of the two: set while the main window lives.
+// The icon as the shell was last told of it: set while the main window lives.
 struct ShellTies {
-  WNDPROC PrevWndProc = nullptr;  // the main window's procedure before the hook
   NOTIFYICONDATAW TrayData{};
 };
 ShellTies& App();
@@ -23,8 +22,8 @@ void TrayIcon(DWORD action, HWND owner, HICON icon);
 // lies on none): the taskbar's side of the screen left out.
 RECT WorkAreaOf(const RECT& window);
 
-// The main window's hooked procedure: snaps the window to the work area's edges of the
-// monitor it is on.
-LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// The main window's answer to WM_WINDOWPOSCHANGING: the place it is moving to, snapped to the
+// work area's edges of the monitor it is on.
+void SnapWindowPos(HWND hwnd, WINDOWPOS& pos);
 
 }  // namespace tavik

@@ -12,7 +12,8 @@
 
 namespace {
 
-// The sources' folder comes from the build: the program's builds keep it out of __FILE__.
+// The source folder comes from the build: the Windows build maps it out of __FILE__, so that
+// its programs carry no folder of the build machine.
 std::string Resource(const std::string& name) {
   std::ifstream in(std::string(TAVIK_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};

@@ -93,4 +93,12 @@ inline std::string ReleaseFile(const std::u16string& productVersion, const std::
   return file + rsrc + tail;
 }
 
+// The release the tests publish and verify: version 0.5.2 and a body of its own, over three
+// 64 KiB pieces of a check that reads the file, so a fault in a later piece shows.
+inline std::string Release() {
+  std::string tail;
+  for (int i = 0; i < 200000; ++i) tail += static_cast<char>((i * 7919) >> 3);
+  return ReleaseFile(u"0.5.2", tail);
+}
+
 }  // namespace tavik::test

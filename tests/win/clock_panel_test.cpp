@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "widget/tray.h"
 #include "resources/resource_ids.h"
 #include "tests/win/clock_util.h"
 
 namespace tavik {
 namespace {
 
-// Stands in for the main window's own procedure behind the snapping hook: records the
-// requests to start a system move (which would otherwise run the system's move loop).
+// Put in front of the main window's procedure: records the requests to start a system move
+// (which would otherwise run the system's move loop) and hands on everything else.
 struct MoveLog {
   static inline WNDPROC original = nullptr;
   static inline std::vector<std::pair<UINT, WPARAM>> moves;
@@ -38,12 +37,12 @@ class ClockPanelTest : public ::testing::Test, public test::ClockFixture {
     ui = main->UI();
     panel = ui->hwnd();
     w = test::kMainWidth;
-    MoveLog::original = App().PrevWndProc;
     MoveLog::moves.clear();
-    App().PrevWndProc = &MoveLog::Proc;
+    MoveLog::original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MoveLog::Proc)));
   }
   void TearDown() override {
-    App().PrevWndProc = MoveLog::original;
+    SetWindowLongPtrW(main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MoveLog::original));
     ReleaseCapture();
     Stop();
   }

@@ -36,7 +36,7 @@ namespace tavik {
 namespace {
 
 using test::At;
-using test::DataFile;
+using test::DataFileBytes;
 
 // 2026-12-09 is a Wednesday.
 const SYSTEMTIME kWed0830 = At(2026, 12, 9, 8, 30, 0);
@@ -82,7 +82,7 @@ TEST_F(ClockTick, TheTimerRunsFromTheFirstShowAlsoWhileHidden) {
 }
 
 TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
-  StartAt(At(2026, 12, 9, 8, 5, 7), DataFile({{u"08:30", u"不循环", u"a"}, {u"09:00", u"周7", u"b"}}));
+  StartAt(At(2026, 12, 9, 8, 5, 7), DataFileBytes({{u"08:30", u"不循环", u"a"}, {u"09:00", u"周7", u"b"}}));
   const HWND panel = main->UI()->hwnd();
   auto dirty = [&] {
     RECT r{};
@@ -109,7 +109,7 @@ TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
 
 TEST_F(ClockTick, AQuietTickAllocatesNothing) {
   StartAt(At(2026, 12, 9, 8, 5, 0),
-          DataFile({{u"08:30 (已完成)", u"周135", u"一段比较长的提醒内容，放在堆上"}, {u"09:00", u"不循环", u"b"}}));
+          DataFileBytes({{u"08:30 (已完成)", u"周135", u"一段比较长的提醒内容，放在堆上"}, {u"09:00", u"不循环", u"b"}}));
   TickAt(At(2026, 12, 9, 8, 5, 1));  // the check's buffers take their size once
   const long before = g_allocations;
   for (int s = 2; s < 12; ++s) TickAt(At(2026, 12, 9, 8, 5, s));
@@ -120,7 +120,7 @@ TEST_F(ClockTick, AQuietTickAllocatesNothing) {
 // In the minute before a task may fire the popup gets ready, once; in other minutes, and on a
 // weekday the task leaves out, it does not.
 TEST_F(ClockTick, ThePopupGetsReadyInTheMinuteBeforeATask) {
-  StartAt(At(2026, 12, 9, 8, 28, 50), DataFile({{u"08:30", u"周3", u"喝水"}}));
+  StartAt(At(2026, 12, 9, 8, 28, 50), DataFileBytes({{u"08:30", u"周3", u"喝水"}}));
   int ready = 0;
   const auto prepare = main->onDueSoon;
   ASSERT_TRUE(prepare);  // the program's wiring: the popup's Prepare
@@ -145,7 +145,7 @@ TEST_F(ClockTick, ThePopupGetsReadyInTheMinuteBeforeATask) {
 }
 
 TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
-  const std::string file = DataFile({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
+  const std::string file = DataFileBytes({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
   StartAt(At(2026, 12, 9, 8, 29, 59), file);
   Tick();
   EXPECT_FALSE(PopupOpen());
@@ -170,7 +170,7 @@ TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
   EXPECT_TRUE(test::PumpUntil([&] { return main.program().frmRem.ringing(); }, 3000));
   EXPECT_EQ(seams.Starts(), 1);  // one slide, one sound
   // Each mark was saved as it was set, so a restart keeps it.
-  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30 (已完成)", u"不循环", u"first"},
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"08:30 (已完成)", u"不循环", u"first"},
                                                   {u"08:30 (已完成)", u"周135", u"second"},
                                                   {u"08:30", u"周67", u"third"}}));
 }
@@ -178,7 +178,7 @@ TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
 // The user is away from the desk: the 08:30 reminder still rings at 09:00. Both stay readable,
 // the label shows the newest time, and the popup neither slides again nor restarts its sound.
 TEST_F(ClockTick, ATaskDueWhileThePopupRingsIsAddedBelow) {
-  StartAt(At(2026, 12, 9, 8, 29, 59), DataFile({{u"08:30", u"不循环", u"喝水"}, {u"09:00", u"周3", u"开例会"}}));
+  StartAt(At(2026, 12, 9, 8, 29, 59), DataFileBytes({{u"08:30", u"不循环", u"喝水"}, {u"09:00", u"周3", u"开例会"}}));
   TickAt(kWed0830);
   ReminderPopup& popup = main.program().frmRem;
   ASSERT_TRUE(test::PumpUntil([&] { return popup.ringing(); }, 3000));
@@ -205,7 +205,7 @@ TEST_F(ClockTick, ATaskDueWhileThePopupRingsIsAddedBelow) {
 // The same when the window typed in is one of the program's own (the new-task dialog).
 TEST_F(ClockTick, KeysTypedElsewhereNeverReachThePopup) {
   for (const bool ownDialog : {false, true}) {
-    StartAt(At(2026, 12, 9, 8, 29, 58), DataFile({{u"08:30", u"周3", u"交周报"}}));
+    StartAt(At(2026, 12, 9, 8, 29, 58), DataFileBytes({{u"08:30", u"周3", u"交周报"}}));
     seams.sounds.clear();
     HWND other = nullptr, typing = nullptr;
     if (ownDialog) {
@@ -258,7 +258,7 @@ TEST_F(ClockTick, KeysTypedElsewhereNeverReachThePopup) {
 }
 
 TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
-  StartAt(kWed0830, DataFile({{u"09:00", u"周6", u"sat"}, {u"09:00", u"周1234567", u"daily"}}));
+  StartAt(kWed0830, DataFileBytes({{u"09:00", u"周6", u"sat"}, {u"09:00", u"周1234567", u"daily"}}));
   for (int day = 7; day <= 13; ++day) {  // Monday 2026-12-07 .. Sunday 2026-12-13
     main->EditItem(1, u"09:00", u"周6", u"sat");
     main->EditItem(2, u"09:00", u"周1234567", u"daily");
@@ -300,7 +300,7 @@ TEST_F(ClockTick, RowsThatCanNeverBeDueStayQuiet) {
 
 TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
   StartAt(At(2026, 12, 9, 23, 59, 59),
-          DataFile({{u"07:00 (已完成)", u"周1234567", u"daily"},
+          DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"daily"},
                     {u"07:00 (已完成)", u"不循环", u"once"},
                     {u"00:00", u"周1234567", u"midnight"}}));
   TickAt(At(2026, 12, 10, 0, 0, 0));  // Thursday
@@ -343,9 +343,9 @@ class NeverMiss : public ClockTick {
 };
 
 TEST_F(NeverMiss, AOneOffRingsOnceAcrossRestartsThatDayAndTheNext) {
-  StartAt(At(2026, 12, 9, 13, 9, 50), DataFile({{u"13:10", u"不循环", u"once"}}));
+  StartAt(At(2026, 12, 9, 13, 9, 50), DataFileBytes({{u"13:10", u"不循环", u"once"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 9, 13, 10)));
-  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"13:10 (已完成)", u"不循环", u"once"}}));
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"13:10 (已完成)", u"不循环", u"once"}}));
 
   Restart(At(2026, 12, 9, 13, 10, 40));  // within the minute it rang
   EXPECT_FALSE(RingsAt(At(2026, 12, 9, 13, 10)));
@@ -357,9 +357,9 @@ TEST_F(NeverMiss, AOneOffRingsOnceAcrossRestartsThatDayAndTheNext) {
 }
 
 TEST_F(NeverMiss, ADailyTaskSavedWithItsMarkYesterdayRingsToday) {
-  StartAt(At(2026, 12, 10, 8, 0), DataFile({{u"08:30 (已完成)", u"周1234567", u"daily"}}));
+  StartAt(At(2026, 12, 10, 8, 0), DataFileBytes({{u"08:30 (已完成)", u"周1234567", u"daily"}}));
   EXPECT_EQ(TimeOf(1), u"08:30");  // armed by the start, and saved so
-  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"08:30", u"周1234567", u"daily"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
   Restart(At(2026, 12, 10, 8, 30, 45));  // started again within its minute: rang already
   EXPECT_FALSE(RingsAt(At(2026, 12, 10, 8, 30)));
@@ -381,7 +381,7 @@ TEST_F(NeverMiss, AStoredMarkCountsForTodayOnlyWhenTheFileWasWrittenTodayInOrAft
       {"tomorrow: the clock was set back a day", At(2026, 12, 10, 7, 0, 5), At(2026, 12, 9, 6, 59, 50), true},
   };
   for (const Story& s : stories) {
-    StartAt(s.start, DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false, s.written);
+    StartAt(s.start, DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false, s.written);
     EXPECT_EQ(TimeOf(1), s.rings ? u"07:00" : u"07:00 (已完成)") << s.name;
     EXPECT_EQ(RingsAt(At(2026, 12, 9, 7, 0)), s.rings) << s.name;
     if (s.rings) {
@@ -390,27 +390,27 @@ TEST_F(NeverMiss, AStoredMarkCountsForTodayOnlyWhenTheFileWasWrittenTodayInOrAft
     Stop();
   }
   // Started after the minute: armed, for tomorrow, unless it rang today.
-  StartAt(At(2026, 12, 9, 9, 0), DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
+  StartAt(At(2026, 12, 9, 9, 0), DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
           At(2026, 12, 8, 7, 0, 30));
   EXPECT_EQ(TimeOf(1), u"07:00");
   Stop();
-  StartAt(At(2026, 12, 9, 9, 0), DataFile({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
+  StartAt(At(2026, 12, 9, 9, 0), DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
           At(2026, 12, 9, 7, 0, 1));
   EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
 }
 
 TEST_F(NeverMiss, ASleepAcrossMidnightArmsTheNewDay) {
-  StartAt(At(2026, 12, 9, 8, 29, 50), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  StartAt(At(2026, 12, 9, 8, 29, 50), DataFileBytes({{u"08:30", u"周1234567", u"daily"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 9, 8, 30)));
   TickAt(At(2026, 12, 9, 23, 50));  // asleep from here ...
   TickAt(At(2026, 12, 10, 8, 0));   // ... to the next morning: no "00:00" tick in between
   EXPECT_EQ(TimeOf(1), u"08:30");
-  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFile({{u"08:30", u"周1234567", u"daily"}}));
+  EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"08:30", u"周1234567", u"daily"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
 }
 
 TEST_F(NeverMiss, AClockSetForwardOverMidnightArmsTheNewDay) {
-  StartAt(At(2026, 12, 9, 8, 29, 50), DataFile({{u"08:30", u"周1234567", u"daily"}, {u"09:00", u"不循环", u"once"}}));
+  StartAt(At(2026, 12, 9, 8, 29, 50), DataFileBytes({{u"08:30", u"周1234567", u"daily"}, {u"09:00", u"不循环", u"once"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 9, 8, 30)));
   EXPECT_TRUE(RingsAt(At(2026, 12, 9, 9, 0)));
   EXPECT_TRUE(RingsAt(At(2026, 12, 11, 8, 30)));  // set to Friday by hand

@@ -106,8 +106,4 @@ void ClockFixture::TickAt(const SYSTEMTIME& moment) {
   Tick();
 }
 
-std::string DataFile(std::initializer_list<Task> tasks) {
-  return "[Data]\r\nData=" + ToAnsi(SerializeTasks(tasks)) + "\r\n";
-}
-
 }  // namespace tavik::test

@@ -62,6 +62,4 @@ class ClockFixture {
   std::wstring cfgPath_;
 };
 
-std::string DataFile(std::initializer_list<Task> tasks);
-
 }  // namespace tavik::test

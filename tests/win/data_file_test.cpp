@@ -25,27 +25,20 @@
 #include "editing/item_menu.h"
 #include "tests/win/clock_util.h"
 #include "tests/win/test_util.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {
 
-using test::FileExists;
+using test::DataFileBytes;
+using test::Numbered;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
-
-Task Numbered(int n) {
-  const std::u16string digits = Ascii(std::to_string(n));
-  return {u"0" + digits + u":00", u"不循环", u"任务" + digits};
-}
 
 std::vector<Task> Numbers(int from, int to) {
   std::vector<Task> tasks;
   for (int i = from; i <= to; ++i) tasks.push_back(Numbered(i));
   return tasks;
-}
-
-std::string FileOf(const std::vector<Task>& tasks) {
-  return "[Data]\r\nData=" + ToAnsi(SerializeTasks(tasks)) + "\r\n";
 }
 
 class DataFileTest : public ::testing::Test {
@@ -69,7 +62,7 @@ class DataFileTest : public ::testing::Test {
 // The load's rows slide in one after the other; the user deletes the first one as soon as it
 // stands. The tasks not added yet are part of the list that is saved.
 TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
-  WriteFileBytes(cfg(), FileOf(Numbers(1, 5)));
+  WriteFileBytes(cfg(), DataFileBytes(Numbers(1, 5)));
   static Program* program;
   static bool deleted;
   deleted = false;
@@ -88,7 +81,7 @@ TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
   KillTimer(nullptr, probe);
   ASSERT_TRUE(deleted);
   EXPECT_EQ(main_->Tasks(), Numbers(2, 5));
-  EXPECT_EQ(ReadFileBytes(cfg()), FileOf(Numbers(2, 5)));
+  EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(Numbers(2, 5)));
 
   main_.reset();
   Start();
@@ -96,7 +89,7 @@ TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
 }
 
 TEST_F(DataFileTest, TheNewTaskButtonCountsTheTasksStillToBeAdded) {
-  WriteFileBytes(cfg(), FileOf(Numbers(1, 5)));
+  WriteFileBytes(cfg(), DataFileBytes(Numbers(1, 5)));
   main_ = test::MakeProgram(cfg());
   ASSERT_TRUE(main_.program().Start());
   EXPECT_EQ(main_->HighestIndex(), 0);
@@ -109,7 +102,7 @@ TEST_F(DataFileTest, TheNewTaskButtonCountsTheTasksStillToBeAdded) {
 TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
   std::vector<Task> a = Numbers(1, 5), b = Numbers(1, 5);
   for (Task& t : b) t.info += u" 改过了";
-  WriteFileBytes(cfg(), FileOf(a));
+  WriteFileBytes(cfg(), DataFileBytes(a));
   Start();
   for (const DWORD pauseMs : {0, 2}) {
     std::atomic<bool> stop{false};
@@ -120,7 +113,7 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
         const ReadResult r = ReadWholeFile(cfg(), bytes);
         ++reads;
         if (r == ReadResult::Missing) ++missing;
-        else if (r == ReadResult::Read && bytes != FileOf(a) && bytes != FileOf(b)) ++torn;
+        else if (r == ReadResult::Read && bytes != DataFileBytes(a) && bytes != DataFileBytes(b)) ++torn;
         if (pauseMs) Sleep(pauseMs);
       }
     });
@@ -148,7 +141,7 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
 // A save's copy is sealed until it is whole on disk; the start takes it, when the file is
 // gone, only with its seal, and the file then holds the copy without it.
 TEST_F(DataFileTest, TheCopyOfAnInterruptedSwapIsTakenWhenTheFileIsGone) {
-  const std::string whole = FileOf(Numbers(1, 3)) + "[Other]\r\nk=1\r\n";
+  const std::string whole = DataFileBytes(Numbers(1, 3)) + "[Other]\r\nk=1\r\n";
   struct Case {
     const char* name;
     std::string pending;
@@ -179,7 +172,7 @@ TEST_F(DataFileTest, TheCopyOfAnInterruptedSwapIsTakenWhenTheFileIsGone) {
 TEST(DataFileRecovery, NoCutOfASavedCopyIsTaken) {
   test::TempDir dir;
   const std::wstring cfg = dir.File(L"Tavik.cfg");
-  const std::string whole = "; mine\r\n" + FileOf(Numbers(1, 2)) + "[Other]\r\nk=1\r\n[Last]\r\nx=2\r\n";
+  const std::string whole = "; mine\r\n" + DataFileBytes(Numbers(1, 2)) + "[Other]\r\nk=1\r\n[Last]\r\nx=2\r\n";
   const std::string copy = whole + SealOf(whole);
   for (size_t cut = 0; cut <= copy.size(); ++cut) {
     DeleteFileW(cfg.c_str());
@@ -201,8 +194,8 @@ TEST(DataFileRecovery, NoCutOfASavedCopyIsTaken) {
 TEST(DataFileRecovery, ACopyOlderThanTheFileIsNeverRevived) {
   test::TempDir dir;
   const std::wstring cfg = dir.File(L"Tavik.cfg");
-  const std::string older = FileOf(Numbers(1, 4));
-  WriteFileBytes(cfg, FileOf(Numbers(1, 1)));
+  const std::string older = DataFileBytes(Numbers(1, 4));
+  WriteFileBytes(cfg, DataFileBytes(Numbers(1, 1)));
   WriteFileBytes(cfg + L".new", older + SealOf(older));
   EXPECT_EQ(tavik::DataFile(cfg).Open(), Numbers(1, 1));
   EXPECT_FALSE(FileExists(cfg + L".new"));
@@ -245,7 +238,7 @@ TEST_F(DataFileTest, ASaveKeepsWhatIsTheUsers) {
 }
 
 TEST_F(DataFileTest, AReadOnlyFileIsNeverWrittenAndTheFailureIsToldOnce) {
-  const std::string stored = FileOf(Numbers(1, 2)) + "[Config]\r\nx=1\r\n";
+  const std::string stored = DataFileBytes(Numbers(1, 2)) + "[Config]\r\nx=1\r\n";
   WriteFileBytes(cfg(), stored);
   ASSERT_TRUE(SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_READONLY));
   Start();
@@ -316,7 +309,7 @@ TEST_F(DataFileTest, AFileTooLargeToReadIsToldAndNeverWrittenOver) {
     HANDLE f = CreateFileW(cfg().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     DWORD n = 0;
-    const std::string head = FileOf(Numbers(1, 1));
+    const std::string head = DataFileBytes(Numbers(1, 1));
     WriteFile(f, head.data(), static_cast<DWORD>(head.size()), &n, nullptr);
     LARGE_INTEGER size;
     size.QuadPart = static_cast<LONGLONG>(kMaxDataFileBytes) + 1;

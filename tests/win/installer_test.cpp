@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
+#include "core/file_io.h"
 #include "core/ansi.h"
-#include "core/winmain.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 #include "online/crc32.h"
 #include "controls/message_bar.h"
@@ -17,6 +18,7 @@
 #include "tests/win/online_test_util.h"
 #include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {
@@ -24,7 +26,6 @@ namespace {
 // The home address of a test build: on this machine, so its plain-http releases may be installed.
 constexpr char16_t kHome[] = u"http://localhost:9/home/";
 
-using test::FileExists;
 using test::HttpAnswer;
 
 const std::string kRelease = "MZ new program " + std::string(3000, 'x');

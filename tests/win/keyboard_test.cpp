@@ -7,17 +7,20 @@
 
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
-#include "widget/tray.h"
-#include "widget/main_window.h"
-#include "controls/new_button.h"
-#include "editing/new_task_dialog.h"
 #include "controls/message_bar.h"
+#include "controls/new_button.h"
+#include "core/keyboard.h"
+#include "core/messages.h"
+#include "editing/new_task_dialog.h"
 #include "tests/win/clock_util.h"
 #include "tests/win/test_util.h"
+#include "widget/main_window.h"
+#include "widget/tray.h"
 
 namespace tavik {
 namespace {
+
+using test::TextOf;
 
 using Dlg = NewTaskDialog;
 
@@ -36,12 +39,6 @@ void Key(WORD vk, bool shift = false) {
   test::PumpMessages();
   state[VK_SHIFT] = 0;
   SetKeyboardState(state);
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t text[512] = {};
-  GetWindowTextW(w, text, 512);
-  return text;
 }
 
 class KeyboardTest : public ::testing::Test {

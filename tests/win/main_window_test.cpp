@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/file_io.h"
 #include "core/ansi.h"
 #include "core/instance.h"
 #include "core/messages.h"
@@ -13,16 +14,11 @@
 namespace tavik {
 namespace {
 
-using test::FileExists;
+using test::Numbered;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
 std::string Records(std::initializer_list<Task> tasks) { return ToAnsi(SerializeTasks(tasks)); }
-
-Task Numbered(int n) {
-  const std::u16string digits = Ascii(std::to_string(n));
-  return {u"0" + digits + u":00", u"不循环", u"任务" + digits};
-}
 
 class MainWindowTest : public ::testing::Test {
  protected:

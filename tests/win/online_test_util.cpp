@@ -8,11 +8,9 @@
 namespace tavik::test {
 
 RecordingShell::RecordingShell() : saved_(TestHooks()) {
-  TestHooks().messageBox = [this](HWND owner, const std::wstring& text, UINT type) {
-    boxes.push_back({owner, text, type});
-    if (whileOpen) whileOpen(boxes.back());
-    return IDOK;
-  };
+  TestHooks().messageBox = nullptr;  // recorded by the test services
+  boxes.clear();
+  whileOpen = nullptr;
   TestHooks().openUrl = [this](const std::wstring& url) { opened.push_back(url); };
   TestHooks().startScript = [this](const std::wstring& folder, const std::wstring&) {
     scripts.push_back(folder);
@@ -21,7 +19,10 @@ RecordingShell::RecordingShell() : saved_(TestHooks()) {
   };
 }
 
-RecordingShell::~RecordingShell() { TestHooks() = saved_; }
+RecordingShell::~RecordingShell() {
+  whileOpen = nullptr;
+  TestHooks() = saved_;
+}
 
 std::string EncodedDocument(const UpdateDocument& doc) {
   std::string why;

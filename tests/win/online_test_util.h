@@ -1,4 +1,4 @@
-// Shared by the online tests: a recording desktop (no box shown, no browser, no script run)
+// Shared by the online tests: a recording desktop (boxes recorded, no browser, no script run)
 // and the encoded update document a test server hands out.
 #pragma once
 
@@ -20,17 +20,14 @@ class RecordingShell {
   RecordingShell(const RecordingShell&) = delete;
   RecordingShell& operator=(const RecordingShell&) = delete;
 
-  struct Box {
-    HWND owner;
-    std::wstring text;
-    UINT type;
-  };
-  std::vector<Box> boxes;
+  using Box = ShownBox;
+  // The boxes shown since it was made (the test services' record), and what runs while one
+  // is open.
+  std::vector<Box>& boxes = ShownBoxes();
+  std::function<void(const Box&)>& whileOpen = WhileBoxOpen();
   std::vector<std::wstring> opened;
   std::vector<std::wstring> scripts;  // folders whose script was started
   std::vector<std::string> scriptBytes;  // the script as it stood when it was started
-  // Runs while a box is "open" (before it is answered), as a person's clicks would.
-  std::function<void(const Box&)> whileOpen;
 
  private:
   Services saved_;

@@ -6,22 +6,17 @@
 
 #include <string>
 
+#include "tests/publish/test_release.h"
 #include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
 
 namespace tavik {
 namespace {
 
-// Larger than one read of the check, so a fault in a later piece shows.
-std::string Release() {
-  std::string bytes = "MZ";
-  for (int i = 0; i < 200000; ++i) bytes += static_cast<char>((i * 7919) >> 3);
-  return bytes;
-}
-
 class VerifyReleaseFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_GT(release_.size(), 150001u);  // the third piece of the check is there
     ASSERT_TRUE(signer_.ok());
     ASSERT_TRUE(other_.ok());
     test::WriteFileBytes(path_, release_);
@@ -31,7 +26,7 @@ class VerifyReleaseFileTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::TestSigner signer_, other_;
-  const std::string release_ = Release();
+  const std::string release_ = test::Release();
   const std::wstring path_ = dir_.File(L"Tavik.tmp");
   std::u16string signature_;
 };

@@ -208,7 +208,7 @@ class PopupWithMain : public ::testing::Test, public test::ClockFixture {
 };
 
 TEST_F(PopupWithMain, EndingTheProgramWhileItRingsStopsTheSound) {
-  StartAt(test::At(2026, 12, 9, 8, 29, 59), test::DataFile({{u"08:30", u"不循环", u"ring"}}));
+  StartAt(test::At(2026, 12, 9, 8, 29, 59), test::DataFileBytes({{u"08:30", u"不循环", u"ring"}}));
   TickAt(test::At(2026, 12, 9, 8, 30, 0));
   ASSERT_TRUE(test::PumpUntil([&] { return main.program().frmRem.ringing(); }, 3000));
   SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);

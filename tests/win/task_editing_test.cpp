@@ -6,30 +6,25 @@
 #include <gtest/gtest.h>
 
 #include "controls/new_button.h"
+#include "core/file_io.h"
 #include "core/ansi.h"
+#include "core/look.h"
 #include "core/messages.h"
-#include "widget/tray.h"
-#include "widget/main_window.h"
+#include "core/wide.h"
 #include "editing/item_menu.h"
 #include "editing/new_task_dialog.h"
 #include "tests/win/test_util.h"
+#include "widget/main_window.h"
+#include "widget/tray.h"
 
 namespace tavik {
 namespace {
 
+using test::DataFileBytes;
 using test::ReadFileBytes;
+using test::TextOf;
 using test::WriteFileBytes;
 using Dlg = NewTaskDialog;
-
-std::string DataFile(const std::vector<Task>& tasks) {
-  return "[Data]\r\nData=" + ToAnsi(SerializeTasks(tasks)) + "\r\n";
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t buf[256] = {};
-  GetWindowTextW(w, buf, 256);
-  return buf;
-}
 
 // Keeps every text a window is given (ref: a std::vector<std::wstring>).
 LRESULT CALLBACK RecordTexts(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
@@ -40,7 +35,7 @@ LRESULT CALLBACK RecordTexts(HWND h, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWO
 class TaskEditingTest : public ::testing::Test {
  protected:
   void Start(const std::vector<Task>& tasks) {
-    if (!tasks.empty()) WriteFileBytes(cfg(), DataFile(tasks));
+    if (!tasks.empty()) WriteFileBytes(cfg(), DataFileBytes(tasks));
     main_ = test::StartMainWindow(cfg());
     ASSERT_TRUE(main_);
   }
@@ -178,7 +173,7 @@ TEST_F(TaskEditingTest, CreateAddsSavesAndClosesWithTheCycleOfTheCheckedDays) {
     const RECT r = main_->Row(main_->HighestIndex())->Bounds();
     EXPECT_EQ(r.left, 1);
     EXPECT_EQ(r.top, 90 + 50 * main_->HighestIndex());
-    EXPECT_EQ(ReadFileBytes(cfg()), DataFile(expected));
+    EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(expected));
   }
 }
 
@@ -192,7 +187,7 @@ TEST_F(TaskEditingTest, AMissingHourOrMinuteChangesNothing) {
     EXPECT_TRUE(IsWindowVisible(dlg().hwnd()));
     EXPECT_EQ(Tips(), L"");  // not even the "无" of an empty text
     EXPECT_EQ(main_->HighestIndex(), 0);
-    EXPECT_FALSE(test::FileExists(cfg()));
+    EXPECT_FALSE(FileExists(cfg()));
   }
 }
 
@@ -283,7 +278,7 @@ TEST_F(TaskEditingTest, DeleteMovesLaterTasksUpWithTheirMarksAndSaves) {
     EXPECT_EQ(main_->Tasks(), k.after) << k.name;
     EXPECT_EQ(main_->HighestIndex(), 2) << k.name;
     EXPECT_EQ(main_->Row(3), nullptr) << k.name;
-    EXPECT_EQ(ReadFileBytes(cfg()), DataFile(k.after)) << k.name;
+    EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(k.after)) << k.name;
     main_.reset();
   }
 }
@@ -309,7 +304,7 @@ TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
     EXPECT_EQ(main_->Row(1)->Bounds().top, 140);
     const Task kept = victim == 1 ? Task{u"09:00", u"不循环", u"new"} : Task{u"08:00", u"不循环", u"old"};
     EXPECT_EQ(main_->Tasks(), std::vector<Task>{kept}) << victim;
-    EXPECT_EQ(ReadFileBytes(cfg()), DataFile({kept})) << victim;
+    EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes({kept})) << victim;
     main_.reset();
   }
 }
@@ -331,7 +326,7 @@ TEST_F(TaskEditingTest, EditShowsTheTaskWithoutItsMarkAndCreateRearmsIt) {
   EXPECT_FALSE(dlg().IsAlive());
   const std::vector<Task> after{{u"07:00", u"不循环", u"first"}, {u"08:30", u"周135", u"会议"}};
   EXPECT_EQ(main_->Tasks(), after);
-  EXPECT_EQ(ReadFileBytes(cfg()), DataFile(after));
+  EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(after));
   EXPECT_EQ(dlg().ID, 0);
 }
 

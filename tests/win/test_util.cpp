@@ -7,6 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/ansi.h"
+#include "core/file_io.h"
+#include "core/keyboard.h"
+#include "core/task_data.h"
+#include "core/wide.h"
 #include "core/window.h"
 
 namespace tavik::test {
@@ -72,6 +77,7 @@ Services TestServices() {
   s.messageBox = [](HWND owner, const std::wstring& text, UINT type) {
     if (TestHooks().messageBox) return TestHooks().messageBox(owner, text, type);
     ShownBoxes().push_back({owner, text, type});
+    if (const auto whileOpen = WhileBoxOpen()) whileOpen(ShownBoxes().back());
     return IDOK;
   };
   s.trimWorkingSet = [system] { TestHooks().trimWorkingSet ? TestHooks().trimWorkingSet() : system.trimWorkingSet(); };
@@ -87,6 +93,11 @@ Services TestServices() {
 std::vector<ShownBox>& ShownBoxes() {
   static std::vector<ShownBox> boxes;
   return boxes;
+}
+
+std::function<void(const ShownBox&)>& WhileBoxOpen() {
+  static std::function<void(const ShownBox&)> whileOpen;
+  return whileOpen;
 }
 
 TempDir::TempDir() {
@@ -136,8 +147,9 @@ RunningProgram StartMainWindow(const std::wstring& cfgPath, bool show) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::string bytes;
+  ReadWholeFile(path, bytes, UINT64_MAX);
+  return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -145,6 +157,15 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+Task Numbered(int n) {
+  const std::u16string digits = Ascii(std::to_string(n));
+  return {u"0" + digits + u":00", u"不循环", u"任务" + digits};
+}
+
+std::string DataFileBytes(const std::vector<Task>& tasks) {
+  return "[Data]\r\nData=" + ToAnsi(SerializeTasks(tasks)) + "\r\n";
+}
+
+std::wstring TextOf(HWND w) { return Wide(WindowText(w)); }
 
 }  // namespace tavik::test

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "core/services.h"
-#include "core/winmain.h"
+#include "core/task_data.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 
 namespace tavik::test {
@@ -88,9 +89,18 @@ struct ShownBox {
   UINT type;
 };
 std::vector<ShownBox>& ShownBoxes();
+// Runs while a recorded box is "open" (before it is answered), as a person's clicks would.
+std::function<void(const ShownBox&)>& WhileBoxOpen();
 
+// A whole file's bytes ("" when it cannot be read), and a file written whole.
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-bool FileExists(const std::wstring& path);
+
+// The n-th task of a test's list: "0n:00", once, "任务n".
+Task Numbered(int n);
+// A data file as the program saves it, holding these tasks.
+std::string DataFileBytes(const std::vector<Task>& tasks);
+// The whole text of a window.
+std::wstring TextOf(HWND w);
 
 }  // namespace tavik::test

@@ -8,13 +8,14 @@
 
 #include "core/codec.h"
 
-#include "core/winmain.h"
+#include "app/program.h"
 #include "widget/main_window.h"
 #include "controls/message_bar.h"
 #include "tests/win/http_test_util.h"
 #include "tests/win/online_test_util.h"
 #include "tests/win/sign_util.h"
 #include "tests/win/test_util.h"
+#include "core/wide.h"
 
 namespace tavik {
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/ansi.h"
 #include "core/scoped.h"
 #include "core/services.h"
@@ -17,7 +18,6 @@
 namespace tavik {
 namespace {
 
-using test::FileExists;
 
 std::wstring TestsFolder() {
   wchar_t self[MAX_PATH];

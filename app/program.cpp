@@ -1,11 +1,28 @@
-#include "core/winmain.h"
+#include "app/program.h"
 
 #include <windows.h>
 
-#include "core/instance.h"
-#include "core/window.h"
-
 namespace tavik {
+
+namespace {
+MessageBar* BarOf(MainWindow& main) { return main.IsAlive() ? main.Msg() : nullptr; }
+}  // namespace
+
+void MainWindowHost::SetBarText(const std::u16string& text) {
+  if (MessageBar* bar = BarOf(main_)) {
+    bar->Clear();
+    if (!text.empty()) bar->DrawText(text);
+  }
+}
+
+void MainWindowHost::ShowBar(bool show) {
+  MessageBar* bar = BarOf(main_);
+  if (!bar) return;
+  if (show)
+    bar->Show();
+  else
+    bar->Hide();
+}
 
 Program::Program(std::wstring cfgPath, Services systemServices)
     : services(std::move(systemServices)),
@@ -54,34 +71,3 @@ bool Program::Start() {
 }
 
 }  // namespace tavik
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const std::wstring cfgPath = tavik::CfgPathOfThisProgram();
-  const std::wstring instance = tavik::InstanceName(cfgPath);
-  switch (tavik::ClaimDataFile(instance, cfgPath)) {
-    case tavik::Claim::Ours:
-      break;
-    case tavik::Claim::RunningHere:  // already running on this data file: show that one
-      tavik::ShowRunningInstance(instance);
-      return 0;
-    case tavik::Claim::RunningElsewhere:  // in another logon or on another computer: say so
-      MessageBoxW(nullptr, tavik::Wide(tavik::RunningElsewhereMessage(cfgPath)).c_str(), L"Tavik",
-                  MB_ICONINFORMATION);
-      return 0;
-  }
-
-  tavik::Program program(cfgPath, tavik::SystemServices());
-  if (!program.Start()) return 1;
-  tavik::MarkInstanceWindow(program.frmMain.hwnd(), instance);
-  program.frmMain.Show();
-
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Tab, Enter and Esc in the main window, the dialog and the popup.
-    if (tavik::HandleDialogKeys(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  tavik::FinishStatisticVisits(3000);  // a closing program still makes its last visit
-  return 0;
-}

@@ -1,4 +1,4 @@
-// Snapping through the real hooked window procedure: the window is moved with SetWindowPos
+// Snapping through the real main window: the window is moved with SetWindowPos
 // and lands on the work area's edge when it comes within 20 px of it.
 #include <gtest/gtest.h>
 

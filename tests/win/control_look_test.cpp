@@ -5,10 +5,14 @@
 #include <string>
 
 #include "controls/new_button.h"
-#include "core/common_controls.h"
 #include "controls/task_row.h"
-#include "widget/main_window.h"
+#include "core/common_controls.h"
+#include "core/drawing.h"
+#include "core/look.h"
+#include "core/scoped.h"
+#include "core/wide.h"
 #include "tests/win/test_util.h"
+#include "widget/main_window.h"
 
 namespace tavik {
 namespace {
@@ -115,6 +119,44 @@ TEST_F(ControlLookTest, TheTooltipComesWithTheFirstHoverAndFollowsTheText) {
   const HWND tooltip = row.tooltip();
   SendMessageW(row.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 6));
   EXPECT_EQ(row.tooltip(), tooltip);  // one for the row's life
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountWindowAndChildren(HWND top, LPARAM count) {
+  CountWindow(top, count);
+  EnumChildWindows(top, &CountWindow, count);
+  return TRUE;
+}
+
+// Every window of this thread, top-level or child.
+int ThreadWindowCount() {
+  int count = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &CountWindowAndChildren, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A deleted row takes all its windows along: its own and its tooltip, which is a window of
+// its own beside the main window, not a child that goes with the row.
+TEST_F(ControlLookTest, ADeletedRowLeavesNoWindowBehind) {
+  SendMessageW(main_->Row(1)->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));  // the library is loaded
+  ASSERT_NE(main_->Row(1)->tooltip(), nullptr);
+  test::PumpMessages();
+  const int before = ThreadWindowCount();
+  main_->AddItem(u"09:00", u"不循环", u"第二");
+  TaskRow& row = *main_->Row(2);
+  SendMessageW(row.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));
+  const HWND rowWindow = row.hwnd(), tooltip = row.tooltip();
+  ASSERT_NE(tooltip, nullptr);
+  EXPECT_EQ(ThreadWindowCount(), before + 2);
+  main_->RemoveLastRow();
+  test::PumpMessages();
+  EXPECT_FALSE(IsWindow(rowWindow));
+  EXPECT_FALSE(IsWindow(tooltip));
+  EXPECT_EQ(ThreadWindowCount(), before);
 }
 
 TEST_F(ControlLookTest, RowAndButtonTakeTheirOwnSizeAgainAndTurnNormal) {

@@ -1,7 +1,8 @@
-// The whole program and the one place that wires its parts: the main window with its task
-// list, the reminder popup, the new-task dialog with the item menu, and the online services
-// behind the message bar. Each part is handed what it needs when it is built and tells the
-// others of anything only through the events wired here.
+// app/: the program itself and its entry point (main.cpp), the one place that knows every
+// part. It wires them: the main window with its task list, the reminder popup, the new-task
+// dialog with the item menu, and the online services behind the message bar. Each part is
+// handed what it needs when it is built and tells the others of anything only through the
+// events wired here.
 #pragma once
 
 #include <memory>
@@ -18,11 +19,12 @@
 
 namespace tavik {
 
-// The main window as the online services see it: its bar, its boxes and its end.
+// The main window as the online services see it: its message bar, its boxes and its end.
 class MainWindowHost : public OnlineHost {
  public:
   explicit MainWindowHost(MainWindow& main) : main_(main) {}
-  MessageBar* Bar() override { return main_.IsAlive() ? main_.Msg() : nullptr; }
+  void SetBarText(const std::u16string& text) override;
+  void ShowBar(bool show) override;
   int Box(const std::wstring& text, UINT type) override { return main_.ShowModalBox(text, type); }
   bool InBox() const override { return main_.InModalBox(); }
   bool Closing() const override { return main_.Closing(); }
