@@ -28,7 +28,7 @@ ctest --preset tools
   trap 'tavik_wine_stop; tavik_display_stop' EXIT
   tavik_wine_prefix
   tavik_wine_start
-  ctest --preset win32
+  ctest --preset win32 -j "$jobs"  # the tests that need the desktop take it one at a time
 )
 # The 64-bit build runs the same code: its core and window tests (in a prefix of its own).
 (
@@ -37,5 +37,5 @@ ctest --preset tools
   trap 'tavik_wine_stop; tavik_display_stop' EXIT
   tavik_wine_prefix
   tavik_wine_start
-  ctest --preset win64 -L 'core|win'
+  ctest --preset win64 -L 'core|win' -j "$jobs"
 )
