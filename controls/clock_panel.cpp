@@ -4,6 +4,7 @@
 
 #include "controls/art.h"
 #include "core/program.h"
+#include "core/wake_timer.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -119,7 +120,20 @@ void ClockPanel::Shown() {
   // Children created after the panel may have been put below it.
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (clockOn_) return;
-  clockOn_ = SetTimer(hwnd(), kClockTimerId, kClockTimerMs, nullptr) != 0;
+  const SYSTEMTIME now = clock_();
+  clockOn_ = ArmClock(NextWakeDelayMs(MsOfDay(ClockTimeOf(now), now.wMilliseconds), IsWindowVisible(owner_) != FALSE));
+}
+
+bool ClockPanel::ArmClock(int delayMs) {
+  return SetWakeTimer(hwnd(), kClockTimerId, static_cast<UINT>(delayMs), kWakeToleranceMs) != 0;
+}
+
+void ClockPanel::WakeNow() {
+  if (clockOn_) Tick();
+}
+
+void ClockPanel::WakeSoon() {
+  if (clockOn_) ArmClock(0);
 }
 
 RECT ClockPanel::LabelRect(Label label) const {
@@ -146,7 +160,7 @@ void ClockPanel::ReadClock() {
   const SYSTEMTIME st = clock_();
   millisecond_ = st.wMilliseconds;
   moment_ = {st.wYear, st.wMonth, st.wDay, WeekdayFromSunday0(st.wDayOfWeek), st.wHour, st.wMinute, st.wSecond};
-  // The weekday's name is asked of the locale once a day, not four times a second.
+  // The weekday's name is asked of the locale once a day, not at every tick.
   const int day = st.wYear * 10000 + st.wMonth * 100 + st.wDay;
   if (day != nameDay_) {
     nameDay_ = day;
@@ -169,9 +183,9 @@ void ClockPanel::Tick() {
   if (!hwnd()) return;
   const ClockTexts before = texts_;
   ReadClock();
-  // The next tick just after the next quarter second of the wall clock: the period stays,
-  // and the timer's own drift never adds up.
-  if (clockOn_) SetTimer(hwnd(), kClockTimerId, static_cast<UINT>(NextTickDelayMs(millisecond_)), nullptr);
+  // The next wake just after the next second (shown) or minute (hidden) of the wall clock:
+  // the timer's own drift never adds up.
+  if (clockOn_) ArmClock(NextWakeDelayMs(MsOfDay(moment_, millisecond_), IsWindowVisible(owner_) != FALSE));
   // A label whose text stayed the same is not touched.
   if (texts_.time != before.time) DrawLabel(Label::Time, true);
   if (texts_.second != before.second) DrawLabel(Label::Second, true);

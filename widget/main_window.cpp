@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "core/program.h"
 #include "core/snap.h"
+#include "core/wake_timer.h"
 #include "resources/resource_ids.h"
 #include "widget/tray.h"
 
@@ -113,6 +114,8 @@ void MainWindow::Unload() {
   for (auto& unload : unloadOthers)
     if (unload) unload();
   KillTimer(hwnd(), kBackgroundTimerId);
+  if (sessionNotices_) UnregisterSessionNotices(hwnd());
+  sessionNotices_ = false;
   Destroy();
 }
 
@@ -250,6 +253,9 @@ void MainWindow::LoadData() {
   }
   loadDone_ = true;
   if (rearmedAtStart_ && IsAlive()) SaveData();  // the marks of earlier days are gone from the file too
+  // An unlock is told to the clock, which may have been held back while the session was
+  // locked; the library comes now that the window stands, not before it is on screen.
+  if (IsAlive() && !sessionNotices_) sessionNotices_ = RegisterSessionNotices(hwnd());
 }
 
 void MainWindow::RealTime() {
@@ -277,6 +283,8 @@ void MainWindow::RealTime() {
   }
   // The marks are kept across a restart: a fired one-off never rings again.
   SaveData();
+  // Every task of the minute rings in it: the next one at once, not a second or a minute later.
+  if (due.moreDue && ui_ && IsAlive()) ui_->WakeSoon();
 }
 
 void MainWindow::TimerProc() {
@@ -346,6 +354,24 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       ApplyDpi(DpiOfChange(wp), suggested ? POINT{suggested->left, suggested->top} : POINT{Bounds().left, Bounds().top});
       return 0;
     }
+    case WM_WINDOWPOSCHANGED:  // shown or hidden: the clock wakes each second, or each minute
+      if (const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+          ui_ && pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        ui_->WakeNow();
+      break;
+    // What may have moved the wall clock or held the timer back: it is read again at once.
+    case WM_TIMECHANGE:
+      if (ui_) ui_->WakeNow();
+      break;
+    case WM_SETTINGCHANGE:  // "intl": the time zone or the locale's settings
+      if (ui_ && lp && lstrcmpiW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0) ui_->WakeNow();
+      break;
+    case WM_POWERBROADCAST:
+      if (ui_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND)) ui_->WakeNow();
+      break;
+    case WM_WTSSESSION_CHANGE:
+      if (ui_ && wp == WTS_SESSION_UNLOCK) ui_->WakeNow();
+      break;
     case WM_CLOSE:
       Unload();
       return 0;

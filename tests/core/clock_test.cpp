@@ -90,16 +90,39 @@ TEST(ClockText, RecognisesOnlyValidClockTexts) {
   }
 }
 
-// Every tick lands just after a quarter second, whatever moment the last one ran at: a
-// new minute is seen 2 ms after it starts, not up to 250 ms later.
-TEST(ClockTick, NextTickIsJustAfterTheNextQuarterSecond) {
-  const std::pair<int, int> cases[] = {
-      {0, 252}, {1, 251}, {2, 250}, {249, 3}, {250, 252}, {251, 251},
-      {500, 252}, {748, 4}, {998, 4}, {999, 3},
+// Each wake lands just after the next second (shown) or minute (hidden) of the wall clock,
+// whatever moment the last one ran at: a new minute is seen 2 ms after it starts. A wake that
+// came early waits the few ms to the boundary instead of a whole period.
+TEST(ClockTick, NextWakeIsJustAfterTheNextSecondShownOrMinuteHidden) {
+  struct Case {
+    ClockTime at;
+    int millisecond;
+    bool shown;
+    int delay;
   };
-  for (const auto& [ms, delay] : cases) {
-    EXPECT_EQ(NextTickDelayMs(ms), delay) << ms;
-    EXPECT_EQ((ms + NextTickDelayMs(ms)) % kTickPeriodMs, kTickLateMs) << ms;  // lands on the boundary
+  const auto at = [](int h, int m, int s) { return ClockTime{2026, 12, 9, 3, h, m, s}; };
+  const Case cases[] = {
+      {at(8, 30, 0), 0, true, 1002},      {at(8, 30, 0), 2, true, 1000},    {at(8, 30, 0), 3, true, 999},
+      {at(8, 30, 7), 500, true, 502},     {at(8, 30, 59), 998, true, 4},    {at(8, 30, 59), 999, true, 3},
+      {at(8, 30, 0), 0, false, 60002},    {at(8, 30, 0), 2, false, 60000},  {at(8, 30, 0), 40, false, 59962},
+      {at(8, 30, 30), 0, false, 30002},   {at(8, 30, 59), 999, false, 3},   {at(8, 29, 59), 990, false, 12},
+      {at(23, 59, 59), 999, false, 3},    {at(23, 59, 59), 999, true, 3},   {at(0, 0, 0), 0, false, 60002},
+      {at(13, 7, 42), 250, false, 17752},
+  };
+  for (const Case& c : cases) {
+    const int ms = MsOfDay(c.at, c.millisecond);
+    const int delay = NextWakeDelayMs(ms, c.shown);
+    EXPECT_EQ(delay, c.delay) << ms << (c.shown ? " shown" : " hidden");
+    const int period = c.shown ? kShownPeriodMs : kHiddenPeriodMs;
+    EXPECT_EQ((ms + delay) % period, kWakeLateMs) << ms;  // lands on the boundary
+  }
+  // A whole day of readings, every 37 ms: never a wait of 0, never more than a period.
+  for (int ms = 0; ms < 24 * 3600 * 1000; ms += 37) {
+    for (const bool shown : {true, false}) {
+      const int delay = NextWakeDelayMs(ms, shown);
+      ASSERT_GT(delay, 0) << ms;
+      ASSERT_LE(delay, (shown ? kShownPeriodMs : kHiddenPeriodMs) + kWakeLateMs) << ms;
+    }
   }
 }
 

@@ -1,5 +1,6 @@
-// The 250 ms tick through the real panel and main window: the labels, the due check and
-// what it hands to the popup, with the clock set by the test.
+// The clock's tick through the real panel and main window: the labels, the due check and
+// what it hands to the popup, with the clock set by the test; when the clock wakes, shown,
+// hidden and after what may have moved the wall clock.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,14 +72,111 @@ TEST_F(ClockTick, LabelsShowTheTimeBeforeTheFirstTickAndFollowIt) {
   EXPECT_EQ(ui.DateText(), u"星期六 01/02");
 }
 
+// A moment with milliseconds.
+SYSTEMTIME AtMs(int hour, int minute, int second, int ms) {
+  SYSTEMTIME t = At(2026, 12, 9, hour, minute, second);
+  t.wMilliseconds = static_cast<WORD>(ms);
+  return t;
+}
+
 TEST_F(ClockTick, TheTimerRunsFromTheFirstShowAlsoWhileHidden) {
   StartAt(At(2026, 12, 9, 8, 5, 7), {}, /*keepTimer=*/true);
   seams.now = At(2026, 12, 9, 9, 10, 0);
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:10"; }, 2000));
+  seams.now = AtMs(9, 10, 59, 900);
   SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // the tray hides it
   ASSERT_FALSE(IsWindowVisible(main->hwnd()));
-  seams.now = At(2026, 12, 9, 9, 11, 0);
+  seams.now = At(2026, 12, 9, 9, 11, 0);  // the next minute begins
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:11"; }, 2000));
+}
+
+// What the user sees changes once a second while the window is shown, and the due check needs
+// only each minute's start: the clock wakes for those and nothing else. Shown again from the
+// tray, the window shows the present time at once.
+TEST_F(ClockTick, TheClockWakesEachSecondShownAndEachMinuteHidden) {
+  StartAt(AtMs(8, 5, 30, 0), {}, /*keepTimer=*/true);
+  int ticks = 0;
+  main->UI()->RealTime = [&] {
+    ++ticks;
+    main->RealTime();
+  };
+  const auto ticksOver = [&](DWORD ms) {
+    const int before = ticks;
+    test::PumpUntil([] { return false; }, ms);
+    return ticks - before;
+  };
+  // The clock reads :30.000 each time: each wake is 1002 ms after the last one.
+  const int shown = ticksOver(2600);
+  EXPECT_GE(shown, 2);
+  EXPECT_LE(shown, 3);
+
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // hidden: the next wake at 08:06:00
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  EXPECT_EQ(ticksOver(2600), 0);
+
+  seams.now = AtMs(8, 5, 44, 0);
+  ticks = 0;
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // shown again
+  ASSERT_TRUE(IsWindowVisible(main->hwnd()));
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(main->UI()->SecondText(), u":44");  // before the window is painted
+}
+
+// However many tasks a minute has, all ring in it, also in the tray: after one fires, the next
+// wake comes at once while another is due, not a minute later.
+TEST_F(ClockTick, EveryTaskOfAMinuteRingsInItWhileHidden) {
+  StartAt(AtMs(8, 29, 59, 990),
+          DataFile({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周3", u"second"}, {u"08:30", u"周1234567", u"third"}}),
+          /*keepTimer=*/true);
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  seams.now = AtMs(8, 30, 0, 0);
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(test::PumpUntil([&] { return TimeOf(3) == u"08:30 (已完成)"; }, 2000));
+  EXPECT_LT(GetTickCount() - start, 400u);  // three ticks 250 ms apart would take 500
+  EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second\r\n08:30  third");
+}
+
+// A resume from sleep, a change of the clock or the time zone and an unlock of the session are
+// seen at once, also in the tray where the next wake may be a minute away; other notices wake
+// nothing.
+TEST_F(ClockTick, AResumeAClockChangeOrAnUnlockIsSeenAtOnce) {
+  StartAt(At(2026, 12, 9, 8, 0, 0), DataFile({{u"07:00 (已完成)", u"周1234567", u"daily"}}), /*keepTimer=*/true,
+          At(2026, 12, 9, 7, 0, 5));  // it rang today
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  struct Case {
+    const char* name;
+    UINT msg;
+    WPARAM wp;
+    const wchar_t* text;
+    bool seen;
+  };
+  const Case cases[] = {
+      {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, nullptr, true},
+      {"resume by the user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, nullptr, true},
+      {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, nullptr, false},
+      {"clock set", WM_TIMECHANGE, 0, nullptr, true},
+      {"time zone", WM_SETTINGCHANGE, 0, L"intl", true},
+      {"another setting", WM_SETTINGCHANGE, 0, L"Environment", false},
+      {"a setting without a name", WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, nullptr, false},
+      {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, nullptr, true},
+      {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, nullptr, false},
+  };
+  int minute = 0;
+  for (const Case& c : cases) {
+    const std::u16string before(main->UI()->TimeNow());
+    seams.now = At(2026, 12, 9, 9, ++minute, 0);
+    SendMessageW(main->hwnd(), c.msg, c.wp, reinterpret_cast<LPARAM>(c.text));
+    EXPECT_EQ(main->UI()->TimeNow() != before, c.seen) << c.name;
+  }
+  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
+  // Asleep over midnight: the resume arms the daily task for the new day right away.
+  seams.now = At(2026, 12, 10, 6, 30, 0);
+  SendMessageW(main->hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  EXPECT_EQ(TimeOf(1), u"07:00");
 }
 
 TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
