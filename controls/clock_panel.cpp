@@ -125,6 +125,7 @@ void ClockPanel::Shown() {
 }
 
 bool ClockPanel::ArmClock(int delayMs) {
+  armedMs_ = delayMs;
   return SetWakeTimer(hwnd(), kClockTimerId, static_cast<UINT>(delayMs), kWakeToleranceMs) != 0;
 }
 
@@ -185,7 +186,10 @@ void ClockPanel::Tick() {
   ReadClock();
   // The next wake just after the next second (shown) or minute (hidden) of the wall clock:
   // the timer's own drift never adds up.
-  if (clockOn_) ArmClock(NextWakeDelayMs(MsOfDay(moment_, millisecond_), IsWindowVisible(owner_) != FALSE));
+  if (clockOn_) {
+    if (const int delay = RearmDelayMs(MsOfDay(moment_, millisecond_), IsWindowVisible(owner_) != FALSE, armedMs_))
+      ArmClock(delay);
+  }
   // A label whose text stayed the same is not touched.
   if (texts_.time != before.time) DrawLabel(Label::Time, true);
   if (texts_.second != before.second) DrawLabel(Label::Second, true);
@@ -215,7 +219,13 @@ void ClockPanel::DrawLabel(Label label, bool clearOld) {
   }
   RECT dirty;
   UnionRect(&dirty, &old, rect);
-  InvalidateRect(hwnd(), &dirty, FALSE);
+  // On screen it is copied there at once: a paint cycle would cost the system several times
+  // as much work each second. Hidden, nothing is drawn: a window that is shown is painted
+  // whole from the surface, and so are the parts of it that come out from under another.
+  if (!IsWindowVisible(hwnd())) return;
+  ScopedGetDC screen(hwnd());
+  BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc, dirty.left,
+         dirty.top, SRCCOPY);
 }
 
 void ClockPanel::Layout() {

@@ -122,6 +122,7 @@ class ClockPanel : public Window {
   RECT timeRect_{}, secondRect_{}, dateRect_{};
   int secondLeft_ = 0;
   bool clockOn_ = false;
+  int armedMs_ = 0;  // the delay Timer1 was last set with
   int millisecond_ = 0;  // of the last reading
   PanelAccessibility accessibility_{*this};
 };

@@ -110,6 +110,21 @@ constexpr int NextWakeDelayMs(int msOfDay, bool shown) {
   return period - into + kWakeLateMs;
 }
 
+// A wake that lands less than kWakeLateMs + kWakeSlackMs after its boundary is on time: the
+// timer armed with the period carries on, and is not set again at every wake (each setting
+// costs a call into the system). Later, or early, it is set again to land just after the next
+// boundary.
+inline constexpr int kWakeSlackMs = 40;
+// What to arm after a wake at `msOfDay` while the timer is armed with `armedMs` (0: the wake
+// was asked for at once): 0 when the timer carries on as it is, else the delay to arm it with.
+// On time, that delay is the period itself, so the timer then keeps its pace by itself.
+constexpr int RearmDelayMs(int msOfDay, bool shown, int armedMs) {
+  const int period = shown ? kShownPeriodMs : kHiddenPeriodMs;
+  const int into = ((msOfDay % period) + period) % period;
+  if (into < kWakeLateMs + kWakeSlackMs) return armedMs == period ? 0 : period;
+  return NextWakeDelayMs(msOfDay, shown);
+}
+
 // Milliseconds since midnight of a reading.
 constexpr int MsOfDay(const ClockTime& t, int millisecond) {
   return ((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + millisecond;

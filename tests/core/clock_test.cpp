@@ -126,5 +126,28 @@ TEST(ClockTick, NextWakeIsJustAfterTheNextSecondShownOrMinuteHidden) {
   }
 }
 
+// A wake on time leaves the timer as it is, once it runs with the period: setting it again at
+// every wake would cost a call into the system each second. Late, early, or after a wake asked
+// for at once or in the other state, it is set again.
+TEST(ClockTick, ATimerOnTimeCarriesOnOthersAreSetAgain) {
+  struct Case {
+    int second, millisecond;
+    bool shown;
+    int armed;
+    int rearm;  // 0: carries on
+  };
+  const Case cases[] = {
+      {7, 2, true, 1000, 0},        {7, 41, true, 1000, 0},      {7, 42, true, 1000, 960},
+      {7, 0, true, 1000, 0},        {7, 999, true, 1000, 3},      {7, 2, true, 502, 1000},
+      {7, 30, true, 0, 1000},       {0, 5, false, 60000, 0},      {0, 5, false, 1000, 60000},
+      {7, 5, false, 60000, 52997},  {59, 998, false, 60000, 4},  {0, 5, true, 60000, 1000},
+  };
+  for (const Case& c : cases) {
+    const int ms = MsOfDay({2026, 12, 9, 3, 8, 30, c.second}, c.millisecond);
+    EXPECT_EQ(RearmDelayMs(ms, c.shown, c.armed), c.rearm)
+        << c.second << "." << c.millisecond << (c.shown ? " shown" : " hidden") << " armed " << c.armed;
+  }
+}
+
 }  // namespace
 }  // namespace tavik

@@ -179,30 +179,67 @@ TEST_F(ClockTick, AResumeAClockChangeOrAnUnlockIsSeenAtOnce) {
   EXPECT_EQ(TimeOf(1), u"07:00");
 }
 
+// On screen a changed label is copied there at once, and only that label: no paint cycle, and
+// what else the panel shows is not touched. Hidden, the label waits for the next paint.
 TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
   StartAt(At(2026, 12, 9, 8, 5, 7), DataFile({{u"08:30", u"不循环", u"a"}, {u"09:00", u"周7", u"b"}}));
-  const HWND panel = main->UI()->hwnd();
-  auto dirty = [&] {
+  ClockPanel& ui = *main->UI();
+  const HWND panel = ui.hwnd();
+  UpdateWindow(panel);
+  constexpr COLORREF kMarker = RGB(0, 255, 0);
+  const auto mark = [&] {  // paints over the panel on screen, not in its surface
+    RECT client;
+    GetClientRect(panel, &client);
+    HDC dc = GetDC(panel);
+    FillSolid(dc, client, kMarker);
+    ReleaseDC(panel, dc);
+  };
+  const auto drawn = [&](ClockPanel::Label label) {  // the label's middle shows it again
+    const RECT r = ui.LabelRect(label);
+    HDC dc = GetDC(panel);
+    const COLORREF c = GetPixel(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(panel, dc);
+    return c != kMarker;
+  };
+  const auto invalid = [&] {
     RECT r{};
     GetUpdateRect(panel, &r, FALSE);
-    ValidateRect(panel, nullptr);
-    return r;
+    return !IsRectEmpty(&r);
   };
-  UpdateWindow(panel);
-  dirty();
-  TickAt(At(2026, 12, 9, 8, 5, 7));
-  const RECT none = dirty();
-  EXPECT_TRUE(IsRectEmpty(&none));
+  struct Step {
+    SYSTEMTIME at;
+    bool time, second, date;
+  };
+  const Step steps[] = {
+      {At(2026, 12, 9, 8, 5, 7), false, false, false},
+      {At(2026, 12, 9, 8, 5, 8), false, true, false},
+      {At(2026, 12, 9, 8, 6, 8), true, false, false},
+      {At(2026, 12, 10, 8, 6, 9), false, true, true},
+  };
+  for (const Step& step : steps) {
+    mark();
+    TickAt(step.at);
+    EXPECT_EQ(drawn(ClockPanel::Label::Time), step.time) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_EQ(drawn(ClockPanel::Label::Second), step.second) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_EQ(drawn(ClockPanel::Label::Date), step.date) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_FALSE(invalid());
+  }
 
-  TickAt(At(2026, 12, 9, 8, 5, 8));
-  const RECT second = main->UI()->LabelRect(ClockPanel::Label::Second);
-  const RECT r = dirty();
-  EXPECT_TRUE(EqualRect(&r, &second));
-
-  TickAt(At(2026, 12, 9, 8, 6, 8));
-  const RECT time = main->UI()->LabelRect(ClockPanel::Label::Time);
-  const RECT t = dirty();
-  EXPECT_TRUE(EqualRect(&t, &time));
+  // Hidden, the label changes in the surface only; shown again, the window shows it.
+  mark();
+  ShowWindow(main->hwnd(), SW_HIDE);
+  TickAt(At(2026, 12, 10, 8, 6, 10));
+  ShowWindow(main->hwnd(), SW_SHOW);
+  UpdateWindow(main->hwnd());
+  const RECT second = ui.LabelRect(ClockPanel::Label::Second);
+  HDC dc = GetDC(panel);
+  int differ = 0;
+  for (int y = second.top; y < second.bottom; ++y)
+    for (int x = second.left; x < second.right; ++x) differ += GetPixel(dc, x, y) != GetPixel(ui.SurfaceDC(), x, y);
+  ReleaseDC(panel, dc);
+  EXPECT_EQ(ui.SecondText(), u":10");
+  EXPECT_EQ(differ, 0);
+  EXPECT_TRUE(drawn(ClockPanel::Label::Second));
 }
 
 TEST_F(ClockTick, AQuietTickAllocatesNothing) {
