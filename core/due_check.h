@@ -58,7 +58,8 @@ struct DueResult {
 //     row. The rows read at start were armed for their day by RearmStored; a first tick before
 //     that only takes note of the day.
 //  2. The first due row, in index order, gets the done mark appended; later rows wait for the
-//     next tick, and `moreDue` says one is waiting. A task due at 00:00 therefore fires once: the re-arm runs before it, once.
+//     next tick, and `moreDue` says one is waiting. A task due at 00:00 therefore fires once:
+//     the re-arm runs before it, once.
 // The popup then shows the clock text (the row's unmarked time) and the row's reminder text.
 // Allocates nothing unless a row fires.
 DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,

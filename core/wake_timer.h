@@ -1,6 +1,7 @@
 // The clock's wakes: a window timer the system may put off a little to wake the processor
-// once for several programs, and the notices of a session unlocked. Both come from functions
-// the oldest supported Windows may lack, so they are looked up when first needed.
+// once for several programs, and the notices of a session unlocked. The timer function is
+// missing on Windows 7 and the notices live in a library of their own, so both are looked up
+// when first needed and the program imports neither.
 #pragma once
 
 #include <windows.h>

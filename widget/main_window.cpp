@@ -287,6 +287,11 @@ void MainWindow::RealTime() {
   if (due.moreDue && ui_ && IsAlive()) ui_->WakeSoon();
 }
 
+void MainWindow::WakeClock() {
+  // Not while the program ends: the window is hidden as it is destroyed, and no task may ring then.
+  if (ui_ && !unloaded_ && IsAlive()) ui_->WakeNow();
+}
+
 void MainWindow::TimerProc() {
   const TimerActions actions = timerTicks_.Tick();
   if (actions.updateCheck && onUpdateCheck) onUpdateCheck();
@@ -356,21 +361,21 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     }
     case WM_WINDOWPOSCHANGED:  // shown or hidden: the clock wakes each second, or each minute
       if (const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-          ui_ && pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
-        ui_->WakeNow();
+          pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        WakeClock();
       break;
     // What may have moved the wall clock or held the timer back: it is read again at once.
     case WM_TIMECHANGE:
-      if (ui_) ui_->WakeNow();
+      WakeClock();
       break;
     case WM_SETTINGCHANGE:  // "intl": the time zone or the locale's settings
-      if (ui_ && lp && lstrcmpiW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0) ui_->WakeNow();
+      if (lp && lstrcmpiW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0) WakeClock();
       break;
     case WM_POWERBROADCAST:
-      if (ui_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND)) ui_->WakeNow();
+      if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) WakeClock();
       break;
     case WM_WTSSESSION_CHANGE:
-      if (ui_ && wp == WTS_SESSION_UNLOCK) ui_->WakeNow();
+      if (wp == WTS_SESSION_UNLOCK) WakeClock();
       break;
     case WM_CLOSE:
       Unload();

@@ -110,6 +110,8 @@ class MainWindow : public Window, public TaskList {
   void LoadData();  // the one-shot load: a row for every stored task
   void SaveFailed(DataFile::Failure failure);
   void OnTrayMouse(UINT mouseMessage);
+  // The clock reads the time now and arms its next wake for the window's present state.
+  void WakeClock();
   // A window whose monitor was removed comes back onto the nearest one.
   void BackOnScreen();
   // Lays the window and its children out for dpi, its top left at `at`.
