@@ -178,6 +178,7 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   // which is the order Tab walks; all of them above the clock panel.
   const HWND after = rows_.size() > 1 ? rows_.back()->hwnd() : btnNew_->hwnd();
   rows_.push_back(std::move(created));
+  minuteSeen_ = -1;  // the next wake looks at the next minute again
   SetWindowPos(row->hwnd(), after, layout_.slideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   // Slide in from the right. Other events run between the steps; the slide keeps to its own
@@ -224,6 +225,7 @@ void MainWindow::EditItem(short id, const std::u16string& time, const std::u16st
   row->SetTime(time);
   row->RemInfo(tips);
   row->SetCycle(cycle);
+  minuteSeen_ = -1;  // the next wake looks at the next minute again
 }
 
 void MainWindow::RemoveLastRow() {
@@ -256,6 +258,10 @@ void MainWindow::LoadData() {
   // An unlock is told to the clock, which may have been held back while the session was
   // locked; the library comes now that the window stands, not before it is on screen.
   if (IsAlive() && !sessionNotices_) sessionNotices_ = RegisterSessionNotices(hwnd());
+  // The rows stand: the look at the next minute is taken again now, not at the next wake,
+  // which in the tray may be the minute itself.
+  minuteSeen_ = -1;
+  WakeClock();
 }
 
 void MainWindow::RealTime() {

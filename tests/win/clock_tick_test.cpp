@@ -279,6 +279,31 @@ TEST_F(ClockTick, ThePopupGetsReadyInTheMinuteBeforeATask) {
   EXPECT_TRUE(PopupOpen());  // and the task rang at 08:30
 }
 
+// A task added or changed for the next minute gets the popup ready at the next wake, though
+// that minute's look ahead was taken already.
+TEST_F(ClockTick, ATaskMadeInTheMinuteBeforeGetsThePopupReady) {
+  for (const bool edit : {false, true}) {
+    StartAt(At(2026, 12, 9, 8, 29, 0), DataFile({{u"12:00", u"不循环", u"later"}}));
+    int ready = 0;
+    const auto prepare = main->onDueSoon;
+    main->onDueSoon = [&ready, prepare] {
+      ++ready;
+      prepare();
+    };
+    TickAt(At(2026, 12, 9, 8, 29, 10));
+    ASSERT_EQ(ready, 0) << edit;
+    if (edit)
+      main->EditItem(1, u"08:30", u"不循环", u"now");
+    else
+      main->AddItem(u"08:30", u"周3", u"now");
+    TickAt(At(2026, 12, 9, 8, 29, 11));
+    EXPECT_EQ(ready, 1) << edit;
+    TickAt(At(2026, 12, 9, 8, 29, 12));
+    EXPECT_EQ(ready, 1) << edit;  // once
+    Stop();
+  }
+}
+
 TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
   const std::string file = DataFile({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
   StartAt(At(2026, 12, 9, 8, 29, 59), file);
