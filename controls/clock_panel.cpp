@@ -7,8 +7,10 @@
 #include "core/look.h"
 #include "core/mouse_buttons.h"
 #include "core/scoped.h"
+#include "core/services.h"
 #include "core/title.h"
 #include "core/wide.h"
+#include "core/wake_timer.h"
 #include "resources/resource_ids.h"
 
 namespace tavik {
@@ -111,7 +113,21 @@ void ClockPanel::Shown() {
   // Children created after the panel may have been put below it.
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (clockOn_) return;
-  clockOn_ = SetTimer(hwnd(), kClockTimerId, kClockTimerMs, nullptr) != 0;
+  const SYSTEMTIME now = clock_();
+  clockOn_ = ArmClock(NextWakeDelayMs(MsOfDay(ClockTimeOf(now), now.wMilliseconds), IsWindowVisible(owner_) != FALSE));
+}
+
+bool ClockPanel::ArmClock(int delayMs) {
+  armedMs_ = delayMs;
+  return SetWakeTimer(hwnd(), kClockTimerId, static_cast<UINT>(delayMs), kWakeToleranceMs) != 0;
+}
+
+void ClockPanel::WakeNow() {
+  if (clockOn_) Tick();
+}
+
+void ClockPanel::WakeSoon() {
+  if (clockOn_) ArmClock(0);
 }
 
 RECT ClockPanel::LabelRect(Label label) const {
@@ -138,7 +154,7 @@ void ClockPanel::ReadClock() {
   const SYSTEMTIME st = clock_();
   millisecond_ = st.wMilliseconds;
   moment_ = {st.wYear, st.wMonth, st.wDay, WeekdayFromSunday0(st.wDayOfWeek), st.wHour, st.wMinute, st.wSecond};
-  // The weekday's name is asked of the locale once a day, not four times a second.
+  // The weekday's name is asked of the locale once a day, not at every tick.
   const int day = st.wYear * 10000 + st.wMonth * 100 + st.wDay;
   if (day != nameDay_) {
     nameDay_ = day;
@@ -161,9 +177,12 @@ void ClockPanel::Tick() {
   if (!hwnd()) return;
   const ClockTexts before = texts_;
   ReadClock();
-  // The next tick just after the next quarter second of the wall clock: the period stays,
-  // and the timer's own drift never adds up.
-  if (clockOn_) SetTimer(hwnd(), kClockTimerId, static_cast<UINT>(NextTickDelayMs(millisecond_)), nullptr);
+  // The next wake just after the next second (shown) or minute (hidden) of the wall clock:
+  // the timer's own drift never adds up.
+  if (clockOn_) {
+    if (const int delay = RearmDelayMs(MsOfDay(moment_, millisecond_), IsWindowVisible(owner_) != FALSE, armedMs_))
+      ArmClock(delay);
+  }
   // A label whose text stayed the same is not touched.
   if (texts_.time != before.time) DrawLabel(Label::Time, true);
   if (texts_.second != before.second) DrawLabel(Label::Second, true);
@@ -193,7 +212,13 @@ void ClockPanel::DrawLabel(Label label, bool clearOld) {
   }
   RECT dirty;
   UnionRect(&dirty, &old, rect);
-  InvalidateRect(hwnd(), &dirty, FALSE);
+  // On screen it is copied there at once: a paint cycle would cost the system several times
+  // as much work each second. Hidden, nothing is drawn: a window that is shown is painted
+  // whole from the surface, and so are the parts of it that come out from under another.
+  if (!IsWindowVisible(hwnd())) return;
+  ScopedGetDC screen(hwnd());
+  BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc, dirty.left,
+         dirty.top, SRCCOPY);
 }
 
 void ClockPanel::Layout() {

@@ -27,7 +27,6 @@ class ClockPanel : public Window {
   static constexpr COLORREF kBorderColor = kFrameRed;
   static constexpr COLORREF kTextColor = kTextOnRed;
   static constexpr UINT_PTR kClockTimerId = 1;  // Timer1
-  static constexpr UINT kClockTimerMs = kTickPeriodMs;
 
   enum class Label { None, Time, Second, Date };
 
@@ -37,8 +36,16 @@ class ClockPanel : public Window {
   ~ClockPanel() override;
 
   // Each show of the owner: back to the bottom, and the clock started; it runs from the
-  // first show to the end, hidden or not.
+  // first show to the end, hidden or not: each second while the owner is shown, each minute
+  // while it is hidden.
   void Shown();
+  // Something the clock must see at once (the owner shown or hidden, a resume from sleep, a
+  // clock or time-zone change, an unlock): a tick now, which arms the next wake for the
+  // owner's present state. Nothing while the clock is stopped (tests tick it by hand).
+  void WakeNow();
+  // The next wake comes at once, not at the next second or minute (another task is due in
+  // this minute). Nothing while the clock is stopped.
+  void WakeSoon();
 
   const std::u16string& Caption() const { return title_; }
   void Caption(const std::u16string& text) { title_ = text; }  // drawn at the next layout
@@ -66,7 +73,8 @@ class ClockPanel : public Window {
   Label LabelAt(POINT p) const;
   HDC SurfaceDC() const { return surface_.dc(); }
 
-  // One tick of Timer1: the three labels from the present time, then RealTime.
+  // One tick of Timer1: the next wake armed, the three labels from the present time, then
+  // RealTime.
   void Tick();
 
   // The panel's parts as a screen reader has them: their names, where they are, and what a
@@ -82,6 +90,8 @@ class ClockPanel : public Window {
 
  private:
   void ReadClock();  // fills moment_ and texts_; true labels are redrawn by the caller
+  // Arms Timer1 to wake after `delayMs` (0: at once), a coalescable timer with a small tolerance.
+  bool ArmClock(int delayMs);
   void LoadStrips();
   void FreeStrips();
   void PlaceSeconds();
@@ -116,6 +126,7 @@ class ClockPanel : public Window {
   RECT timeRect_{}, secondRect_{}, dateRect_{};
   int secondLeft_ = 0;
   bool clockOn_ = false;
+  int armedMs_ = 0;  // the delay Timer1 was last set with
   int millisecond_ = 0;  // of the last reading
   PanelAccessibility accessibility_{*this};
 };

@@ -18,7 +18,7 @@ struct ClockTime {
   int second = 0;
 };
 
-// A short text in a fixed buffer, so the 250 ms tick builds its texts without the heap.
+// A short text in a fixed buffer, so each tick builds its texts without the heap.
 // Text longer than the capacity is cut at the capacity.
 template <std::size_t Capacity>
 class FixedText {
@@ -94,14 +94,40 @@ struct ClockTexts {
 ClockTexts MakeClockTexts(const ClockTime& t, std::u16string_view weekdayName,
                           std::u16string_view dateSeparator);
 
-// The clock ticks four times a second, each tick just after a quarter-second boundary of the
-// wall clock, so a new minute is seen within a few milliseconds of its start: the wait from
-// a reading at `millisecond` (0..999) to the next tick.
-inline constexpr int kTickPeriodMs = 250;
-inline constexpr int kTickLateMs = 2;  // after the boundary, never just before it
-constexpr int NextTickDelayMs(int millisecond) {
-  const int into = ((millisecond % kTickPeriodMs) + kTickPeriodMs) % kTickPeriodMs;
-  return kTickPeriodMs - into + kTickLateMs;
+// The clock wakes only when something it shows can change: while the window is shown, just
+// after each second of the wall clock begins (the seconds label); while it is hidden in the
+// tray, just after each minute begins (the due check and the other labels). Aligned to the
+// wall clock, a new minute is seen a few milliseconds after it starts. The wait from a
+// reading at `msOfDay` (milliseconds since midnight, 0 .. 86 399 999) to the next wake;
+// never 0, so a wake that came a little early waits for the boundary it missed.
+inline constexpr int kWakeLateMs = 2;         // after the boundary, never just before it
+inline constexpr int kWakeToleranceMs = 30;   // the system may put a wake off this much to join others
+inline constexpr int kShownPeriodMs = 1000;
+inline constexpr int kHiddenPeriodMs = 60 * 1000;
+constexpr int NextWakeDelayMs(int msOfDay, bool shown) {
+  const int period = shown ? kShownPeriodMs : kHiddenPeriodMs;
+  const int into = ((msOfDay % period) + period) % period;
+  return period - into + kWakeLateMs;
+}
+
+// A wake that lands less than kWakeLateMs + kWakeSlackMs after its boundary is on time: the
+// timer armed with the period carries on, and is not set again at every wake (each setting
+// costs a call into the system). Later, or early, it is set again to land just after the next
+// boundary.
+inline constexpr int kWakeSlackMs = 40;
+// What to arm after a wake at `msOfDay` while the timer is armed with `armedMs` (0: the wake
+// was asked for at once): 0 when the timer carries on as it is, else the delay to arm it with.
+// On time, that delay is the period itself, so the timer then keeps its pace by itself.
+constexpr int RearmDelayMs(int msOfDay, bool shown, int armedMs) {
+  const int period = shown ? kShownPeriodMs : kHiddenPeriodMs;
+  const int into = ((msOfDay % period) + period) % period;
+  if (into < kWakeLateMs + kWakeSlackMs) return armedMs == period ? 0 : period;
+  return NextWakeDelayMs(msOfDay, shown);
+}
+
+// Milliseconds since midnight of a reading.
+constexpr int MsOfDay(const ClockTime& t, int millisecond) {
+  return ((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + millisecond;
 }
 
 }  // namespace tavik

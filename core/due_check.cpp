@@ -84,10 +84,13 @@ DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText,
   for (std::size_t i = 1; i < count; ++i) {
     Task& row = rows[i];
     if (!IsDue(row.time, row.cycle, clockText, today.weekday)) continue;
+    if (result.fired != kNoRowDue) {
+      result.moreDue = true;
+      break;
+    }
     row.time += kDoneMark;
     result.fired = static_cast<int>(i);
     result.changed = true;
-    break;
   }
   return result;
 }

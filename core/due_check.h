@@ -49,6 +49,7 @@ bool RearmStored(std::vector<Task>& stored, const std::optional<ClockTime>& writ
 struct DueResult {
   int fired = kNoRowDue;  // the row that fired, or kNoRowDue
   bool changed = false;   // a mark was set or taken: the list must be saved
+  bool moreDue = false;   // another row is due in this minute too: the next check should come at once
 };
 
 // One due check over rows[0..count): row 0 is the hidden template and never fires.
@@ -57,7 +58,8 @@ struct DueResult {
 //     row. The rows read at start were armed for their day by RearmStored; a first tick before
 //     that only takes note of the day.
 //  2. The first due row, in index order, gets the done mark appended; later rows wait for the
-//     next tick. A task due at 00:00 therefore fires once: the re-arm runs before it, once.
+//     next tick, and `moreDue` says one is waiting. A task due at 00:00 therefore fires once:
+//     the re-arm runs before it, once.
 // The popup then shows the clock text (the row's unmarked time) and the row's reminder text.
 // Allocates nothing unless a row fires.
 DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,

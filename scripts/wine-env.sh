@@ -93,14 +93,15 @@ tavik_is_32bit() {
 # clock moves; waits and timers stay real. libfaketime serves a 64-bit program. Wine's 32-bit
 # half reads the time through glibc's 64-bit-time functions, which that library leaves alone
 # (and its shared state, made first by the 64-bit loader, stalls the 32-bit one), so a 32-bit
-# program gets tests/tools/clock_shift.c instead, built into the build folder on first use.
+# program gets tests/tools/clock_shift.c instead, built into the build folder on first use;
+# its clock is at MOMENT when this runs, in every process wine starts for it.
 tavik_at() {
   local exe=$1 at=$2
   shift 2
   if tavik_is_32bit "$exe"; then
     local so
     so=$(tavik_clock_shift) || { echo "the 32-bit clock shift could not be built" >&2; exit 1; }
-    exec env FAKETIME="@$at" LD_PRELOAD="$so" "$@"
+    exec env FAKETIME="@$at" TAVIK_CLOCK_ANCHOR="$(date +%s%N)" LD_PRELOAD="$so" "$@"
   fi
   exec env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$at" "$@"
 }

@@ -12,6 +12,7 @@
 #include "core/snap.h"
 #include "core/title.h"
 #include "core/wide.h"
+#include "core/wake_timer.h"
 #include "resources/resource_ids.h"
 #include "widget/tray.h"
 
@@ -114,6 +115,8 @@ void MainWindow::Unload() {
   for (auto& unload : unloadOthers)
     if (unload) unload();
   KillTimer(hwnd(), kBackgroundTimerId);
+  if (sessionNotices_) UnregisterSessionNotices(hwnd());
+  sessionNotices_ = false;
   Destroy();
 }
 
@@ -176,6 +179,7 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   // which is the order Tab walks; all of them above the clock panel.
   const HWND after = rows_.size() > 1 ? rows_.back()->hwnd() : btnNew_->hwnd();
   rows_.push_back(std::move(created));
+  minuteSeen_ = -1;  // the next wake looks at the next minute again
   SetWindowPos(row->hwnd(), after, layout_.slideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   // Slide in from the right. Other events run between the steps; the slide keeps to its own
@@ -222,6 +226,7 @@ void MainWindow::EditItem(short id, const std::u16string& time, const std::u16st
   row->SetTime(time);
   row->RemInfo(tips);
   row->SetCycle(cycle);
+  minuteSeen_ = -1;  // the next wake looks at the next minute again
 }
 
 void MainWindow::RemoveLastRow() {
@@ -251,6 +256,13 @@ void MainWindow::LoadData() {
   }
   loadDone_ = true;
   if (rearmedAtStart_ && IsAlive()) SaveData();  // the marks of earlier days are gone from the file too
+  // An unlock is told to the clock, which may have been held back while the session was
+  // locked; the library comes now that the window stands, not before it is on screen.
+  if (IsAlive() && !sessionNotices_) sessionNotices_ = RegisterSessionNotices(hwnd());
+  // The rows stand: the look at the next minute is taken again now, not at the next wake,
+  // which in the tray may be the minute itself.
+  minuteSeen_ = -1;
+  WakeClock();
 }
 
 void MainWindow::RealTime() {
@@ -278,6 +290,13 @@ void MainWindow::RealTime() {
   }
   // The marks are kept across a restart: a fired one-off never rings again.
   SaveData();
+  // Every task of the minute rings in it: the next one at once, not a second or a minute later.
+  if (due.moreDue && ui_ && IsAlive()) ui_->WakeSoon();
+}
+
+void MainWindow::WakeClock() {
+  // Not while the program ends: the window is hidden as it is destroyed, and no task may ring then.
+  if (ui_ && !unloaded_ && IsAlive()) ui_->WakeNow();
 }
 
 void MainWindow::TimerProc() {
@@ -351,6 +370,24 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
       if (!snapping_) break;
       SnapWindowPos(hwnd(), *reinterpret_cast<WINDOWPOS*>(lp));
       return 0;
+    case WM_WINDOWPOSCHANGED:  // shown or hidden: the clock wakes each second, or each minute
+      if (const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+          pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        WakeClock();
+      break;
+    // What may have moved the wall clock or held the timer back: it is read again at once.
+    case WM_TIMECHANGE:
+      WakeClock();
+      break;
+    case WM_SETTINGCHANGE:  // "intl": the time zone or the locale's settings
+      if (lp && lstrcmpiW(reinterpret_cast<const wchar_t*>(lp), L"intl") == 0) WakeClock();
+      break;
+    case WM_POWERBROADCAST:
+      if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) WakeClock();
+      break;
+    case WM_WTSSESSION_CHANGE:
+      if (wp == WTS_SESSION_UNLOCK) WakeClock();
+      break;
     case WM_CLOSE:
       Unload();
       return 0;

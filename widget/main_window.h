@@ -82,7 +82,8 @@ class MainWindow : public Window, public TaskList {
   const MainLayout& layout() const { return layout_; }
 
   // The due check after every clock tick: the day's re-arm, then the first due row fires;
-  // the list is saved when a mark changed.
+  // the list is saved when a mark changed, and the clock wakes again at once while another
+  // row is due in the minute.
   void RealTime();
   // The ten-minute timer: the update check on its ticks, the working-set trim on every second.
   void TimerProc();
@@ -112,6 +113,8 @@ class MainWindow : public Window, public TaskList {
   void LoadData();  // the one-shot load: a row for every stored task
   void SaveFailed(DataFile::Failure failure);
   void OnTrayMouse(UINT mouseMessage);
+  // The clock reads the time now and arms its next wake for the window's present state.
+  void WakeClock();
   // A window whose monitor was removed comes back onto the nearest one.
   void BackOnScreen();
   // Lays the window and its children out for dpi, its top left at `at`.
@@ -138,6 +141,7 @@ class MainWindow : public Window, public TaskList {
   bool trayAdded_ = false;
   bool loadStarted_ = false;
   bool loadDone_ = false;
+  bool sessionNotices_ = false;  // registered for WM_WTSSESSION_CHANGE
   bool rearmedAtStart_ = false;  // the start took marks of earlier days: saved once the rows stand
   bool unloaded_ = false;
   bool snapping_ = false;  // from the load to the unload

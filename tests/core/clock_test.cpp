@@ -90,16 +90,62 @@ TEST(ClockText, RecognisesOnlyValidClockTexts) {
   }
 }
 
-// Every tick lands just after a quarter second, whatever moment the last one ran at: a
-// new minute is seen 2 ms after it starts, not up to 250 ms later.
-TEST(ClockTick, NextTickIsJustAfterTheNextQuarterSecond) {
-  const std::pair<int, int> cases[] = {
-      {0, 252}, {1, 251}, {2, 250}, {249, 3}, {250, 252}, {251, 251},
-      {500, 252}, {748, 4}, {998, 4}, {999, 3},
+// Each wake lands just after the next second (shown) or minute (hidden) of the wall clock,
+// whatever moment the last one ran at: a new minute is seen 2 ms after it starts. A wake that
+// came early waits the few ms to the boundary instead of a whole period.
+TEST(ClockTick, NextWakeIsJustAfterTheNextSecondShownOrMinuteHidden) {
+  struct Case {
+    ClockTime at;
+    int millisecond;
+    bool shown;
+    int delay;
   };
-  for (const auto& [ms, delay] : cases) {
-    EXPECT_EQ(NextTickDelayMs(ms), delay) << ms;
-    EXPECT_EQ((ms + NextTickDelayMs(ms)) % kTickPeriodMs, kTickLateMs) << ms;  // lands on the boundary
+  const auto at = [](int h, int m, int s) { return ClockTime{2026, 12, 9, 3, h, m, s}; };
+  const Case cases[] = {
+      {at(8, 30, 0), 0, true, 1002},      {at(8, 30, 0), 2, true, 1000},    {at(8, 30, 0), 3, true, 999},
+      {at(8, 30, 7), 500, true, 502},     {at(8, 30, 59), 998, true, 4},    {at(8, 30, 59), 999, true, 3},
+      {at(8, 30, 0), 0, false, 60002},    {at(8, 30, 0), 2, false, 60000},  {at(8, 30, 0), 40, false, 59962},
+      {at(8, 30, 30), 0, false, 30002},   {at(8, 30, 59), 999, false, 3},   {at(8, 29, 59), 990, false, 12},
+      {at(23, 59, 59), 999, false, 3},    {at(23, 59, 59), 999, true, 3},   {at(0, 0, 0), 0, false, 60002},
+      {at(13, 7, 42), 250, false, 17752},
+  };
+  for (const Case& c : cases) {
+    const int ms = MsOfDay(c.at, c.millisecond);
+    const int delay = NextWakeDelayMs(ms, c.shown);
+    EXPECT_EQ(delay, c.delay) << ms << (c.shown ? " shown" : " hidden");
+    const int period = c.shown ? kShownPeriodMs : kHiddenPeriodMs;
+    EXPECT_EQ((ms + delay) % period, kWakeLateMs) << ms;  // lands on the boundary
+  }
+  // A whole day of readings, every 37 ms: never a wait of 0, never more than a period.
+  for (int ms = 0; ms < 24 * 3600 * 1000; ms += 37) {
+    for (const bool shown : {true, false}) {
+      const int delay = NextWakeDelayMs(ms, shown);
+      ASSERT_GT(delay, 0) << ms;
+      ASSERT_LE(delay, (shown ? kShownPeriodMs : kHiddenPeriodMs) + kWakeLateMs) << ms;
+    }
+  }
+}
+
+// A wake on time leaves the timer as it is, once it runs with the period: setting it again at
+// every wake would cost a call into the system each second. Late, early, or after a wake asked
+// for at once or in the other state, it is set again.
+TEST(ClockTick, ATimerOnTimeCarriesOnOthersAreSetAgain) {
+  struct Case {
+    int second, millisecond;
+    bool shown;
+    int armed;
+    int rearm;  // 0: carries on
+  };
+  const Case cases[] = {
+      {7, 2, true, 1000, 0},        {7, 41, true, 1000, 0},      {7, 42, true, 1000, 960},
+      {7, 0, true, 1000, 0},        {7, 999, true, 1000, 3},      {7, 2, true, 502, 1000},
+      {7, 30, true, 0, 1000},       {0, 5, false, 60000, 0},      {0, 5, false, 1000, 60000},
+      {7, 5, false, 60000, 52997},  {59, 998, false, 60000, 4},  {0, 5, true, 60000, 1000},
+  };
+  for (const Case& c : cases) {
+    const int ms = MsOfDay({2026, 12, 9, 3, 8, 30, c.second}, c.millisecond);
+    EXPECT_EQ(RearmDelayMs(ms, c.shown, c.armed), c.rearm)
+        << c.second << "." << c.millisecond << (c.shown ? " shown" : " hidden") << " armed " << c.armed;
   }
 }
 

@@ -145,6 +145,43 @@ TEST(DueCheck, SameMinuteFiresOneRowPerTickLowerIndexFirst) {
   EXPECT_EQ(rows[0], Template());
 }
 
+// Each check that fires says whether another row waits in the same minute, so the next check
+// comes at once instead of a minute later (in the tray): a minute's tasks all ring in it.
+TEST(DueCheck, AFiringSaysWhetherAnotherRowOfTheMinuteWaits) {
+  struct Case {
+    const char* name;
+    std::vector<Task> tasks;
+    std::vector<bool> moreAfterEach;  // one entry per check that fires, in order
+  };
+  const Case cases[] = {
+      {"one task", {{u"08:30", u"不循环", u"a"}}, {false}},
+      {"two", {{u"08:30", u"不循环", u"a"}, {u"08:30", u"周3", u"b"}}, {true, false}},
+      {"five, one not today",
+       {{u"08:30", u"不循环", u"a"}, {u"08:30", u"周67", u"x"}, {u"08:30", u"周3", u"b"},
+        {u"08:30", u"周1234567", u"c"}, {u"08:30", u"不循环", u"d"}},
+       {true, true, true, false}},
+      {"another minute and a done one do not count",
+       {{u"08:31", u"不循环", u"x"}, {u"08:30", u"不循环", u"a"}, {u"08:30" + kMark, u"周3", u"y"}},
+       {false}},
+      {"a malformed row between", {{u"08:30", u"不循环", u"a"}, {u"8:30", u"不循环", u"x"}, {u"08:30", u"周3", u"b"}},
+       {true, false}},
+  };
+  for (const Case& c : cases) {
+    auto rows = Rows(c.tasks);
+    DueMemory memory;
+    std::vector<bool> more;
+    for (int i = 0; i < 10; ++i) {
+      const DueResult r = DueCheck(rows, u"08:30", Dec(9, 8, 30), memory);
+      if (r.fired == kNoRowDue) {
+        EXPECT_FALSE(r.moreDue) << c.name;
+        continue;
+      }
+      more.push_back(r.moreDue);
+    }
+    EXPECT_EQ(more, c.moreAfterEach) << c.name;
+  }
+}
+
 TEST(DueCheck, TemplateRowNeverFires) {
   // Even a template that looks like a task due every day at midnight.
   std::vector<Task> rows = {{u"00:00", u"周1234567", u"x"}, {u"00:01", u"不循环", u"x"}};

@@ -23,7 +23,7 @@ struct timespec64 {
 typedef int (*clock_gettime64_fn)(clockid_t, struct timespec64*);
 typedef int (*clock_gettime32_fn)(clockid_t, struct timespec*);
 
-static int64_t g_shift;  /* seconds added to the real wall clock */
+static int64_t g_shift;  /* nanoseconds added to the real wall clock */
 static clock_gettime64_fn g_real64;
 static clock_gettime32_fn g_real32;
 
@@ -50,14 +50,30 @@ __attribute__((constructor)) static void clock_shift_init(void) {
   if (!strptime(at + 1, "%Y-%m-%d %H:%M:%S", &tm)) return;
   tm.tm_isdst = -1;
   const time_t target = mktime(&tm);
-  struct timespec64 now;
-  if (target == (time_t)-1 || real_now(CLOCK_REALTIME, &now) != 0) return;
-  g_shift = (int64_t)target - now.tv_sec;
+  if (target == (time_t)-1) return;
+  /* The moment is when the clock was set (TAVIK_CLOCK_ANCHOR, the real time in nanoseconds
+   * since the epoch, shared by every process of one start, also one wine starts through its
+   * launcher), or else when this process starts; to the nanosecond, so that a minute begins
+   * exactly as long after the start as asked. */
+  int64_t anchor = 0;
+  const char* given = getenv("TAVIK_CLOCK_ANCHOR");
+  if (given && *given) {
+    anchor = strtoll(given, NULL, 10);
+  } else {
+    struct timespec64 now;
+    if (real_now(CLOCK_REALTIME, &now) != 0) return;
+    anchor = now.tv_sec * 1000000000LL + now.tv_nsec;
+  }
+  g_shift = (int64_t)target * 1000000000LL - anchor;
 }
 
 int __clock_gettime64(clockid_t clock, struct timespec64* ts) {
   const int rc = real_now(clock, ts);
-  if (rc == 0 && is_wall_clock(clock)) ts->tv_sec += g_shift;
+  if (rc == 0 && is_wall_clock(clock)) {
+    const int64_t ns = ts->tv_sec * 1000000000LL + ts->tv_nsec + g_shift;
+    ts->tv_sec = ns / 1000000000LL;
+    ts->tv_nsec = ns % 1000000000LL;
+  }
   return rc;
 }
 

@@ -1,5 +1,6 @@
-// The 250 ms tick through the real panel and main window: the labels, the due check and
-// what it hands to the popup, with the clock set by the test.
+// The clock's tick through the real panel and main window: the labels, the due check and
+// what it hands to the popup, with the clock set by the test; when the clock wakes, shown,
+// hidden and after what may have moved the wall clock.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,40 +72,174 @@ TEST_F(ClockTick, LabelsShowTheTimeBeforeTheFirstTickAndFollowIt) {
   EXPECT_EQ(ui.DateText(), u"星期六 01/02");
 }
 
+// A moment with milliseconds.
+SYSTEMTIME AtMs(int hour, int minute, int second, int ms) {
+  SYSTEMTIME t = At(2026, 12, 9, hour, minute, second);
+  t.wMilliseconds = static_cast<WORD>(ms);
+  return t;
+}
+
 TEST_F(ClockTick, TheTimerRunsFromTheFirstShowAlsoWhileHidden) {
   StartAt(At(2026, 12, 9, 8, 5, 7), {}, /*keepTimer=*/true);
   seams.now = At(2026, 12, 9, 9, 10, 0);
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:10"; }, 2000));
+  seams.now = AtMs(9, 10, 59, 900);
   SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // the tray hides it
   ASSERT_FALSE(IsWindowVisible(main->hwnd()));
-  seams.now = At(2026, 12, 9, 9, 11, 0);
+  seams.now = At(2026, 12, 9, 9, 11, 0);  // the next minute begins
   EXPECT_TRUE(test::PumpUntil([&] { return main->UI()->TimeNow() == u"09:11"; }, 2000));
 }
 
+// What the user sees changes once a second while the window is shown, and the due check needs
+// only each minute's start: the clock wakes for those and nothing else. Shown again from the
+// tray, the window shows the present time at once.
+TEST_F(ClockTick, TheClockWakesEachSecondShownAndEachMinuteHidden) {
+  StartAt(AtMs(8, 5, 30, 0), {}, /*keepTimer=*/true);
+  int ticks = 0;
+  main->UI()->RealTime = [&] {
+    ++ticks;
+    main->RealTime();
+  };
+  const auto ticksOver = [&](DWORD ms) {
+    const int before = ticks;
+    test::PumpUntil([] { return false; }, ms);
+    return ticks - before;
+  };
+  // The clock reads :30.000 each time: each wake is 1002 ms after the last one.
+  const int shown = ticksOver(2600);
+  EXPECT_GE(shown, 2);
+  EXPECT_LE(shown, 3);
+
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // hidden: the next wake at 08:06:00
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  EXPECT_EQ(ticksOver(2600), 0);
+
+  seams.now = AtMs(8, 5, 44, 0);
+  ticks = 0;
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);  // shown again
+  ASSERT_TRUE(IsWindowVisible(main->hwnd()));
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(main->UI()->SecondText(), u":44");  // before the window is painted
+}
+
+// However many tasks a minute has, all ring in it, also in the tray: after one fires, the next
+// wake comes at once while another is due, not a minute later.
+TEST_F(ClockTick, EveryTaskOfAMinuteRingsInItWhileHidden) {
+  StartAt(AtMs(8, 29, 59, 990),
+          DataFileBytes({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周3", u"second"}, {u"08:30", u"周1234567", u"third"}}),
+          /*keepTimer=*/true);
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  seams.now = AtMs(8, 30, 0, 0);
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(test::PumpUntil([&] { return TimeOf(3) == u"08:30 (已完成)"; }, 2000));
+  EXPECT_LT(GetTickCount() - start, 400u);  // three ticks 250 ms apart would take 500
+  EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
+  EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second\r\n08:30  third");
+}
+
+// A resume from sleep, a change of the clock or the time zone and an unlock of the session are
+// seen at once, also in the tray where the next wake may be a minute away; other notices wake
+// nothing.
+TEST_F(ClockTick, AResumeAClockChangeOrAnUnlockIsSeenAtOnce) {
+  StartAt(At(2026, 12, 9, 8, 0, 0), DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"daily"}}), /*keepTimer=*/true,
+          At(2026, 12, 9, 7, 0, 5));  // it rang today
+  SendMessageW(main->hwnd(), kTrayMessage, 0, WM_LBUTTONUP);
+  ASSERT_FALSE(IsWindowVisible(main->hwnd()));
+  struct Case {
+    const char* name;
+    UINT msg;
+    WPARAM wp;
+    const wchar_t* text;
+    bool seen;
+  };
+  const Case cases[] = {
+      {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, nullptr, true},
+      {"resume by the user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, nullptr, true},
+      {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, nullptr, false},
+      {"clock set", WM_TIMECHANGE, 0, nullptr, true},
+      {"time zone", WM_SETTINGCHANGE, 0, L"intl", true},
+      {"another setting", WM_SETTINGCHANGE, 0, L"Environment", false},
+      {"a setting without a name", WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, nullptr, false},
+      {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, nullptr, true},
+      {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, nullptr, false},
+  };
+  int minute = 0;
+  for (const Case& c : cases) {
+    const std::u16string before(main->UI()->TimeNow());
+    seams.now = At(2026, 12, 9, 9, ++minute, 0);
+    SendMessageW(main->hwnd(), c.msg, c.wp, reinterpret_cast<LPARAM>(c.text));
+    EXPECT_EQ(main->UI()->TimeNow() != before, c.seen) << c.name;
+  }
+  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
+  // Asleep over midnight: the resume arms the daily task for the new day right away.
+  seams.now = At(2026, 12, 10, 6, 30, 0);
+  SendMessageW(main->hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  EXPECT_EQ(TimeOf(1), u"07:00");
+}
+
+// On screen a changed label is copied there at once, and only that label: no paint cycle, and
+// what else the panel shows is not touched. Hidden, the label waits for the next paint.
 TEST_F(ClockTick, OnlyALabelWhoseTextChangedIsRepainted) {
   StartAt(At(2026, 12, 9, 8, 5, 7), DataFileBytes({{u"08:30", u"不循环", u"a"}, {u"09:00", u"周7", u"b"}}));
-  const HWND panel = main->UI()->hwnd();
-  auto dirty = [&] {
+  ClockPanel& ui = *main->UI();
+  const HWND panel = ui.hwnd();
+  UpdateWindow(panel);
+  constexpr COLORREF kMarker = RGB(0, 255, 0);
+  const auto mark = [&] {  // paints over the panel on screen, not in its surface
+    RECT client;
+    GetClientRect(panel, &client);
+    HDC dc = GetDC(panel);
+    FillSolid(dc, client, kMarker);
+    ReleaseDC(panel, dc);
+  };
+  const auto drawn = [&](ClockPanel::Label label) {  // the label's middle shows it again
+    const RECT r = ui.LabelRect(label);
+    HDC dc = GetDC(panel);
+    const COLORREF c = GetPixel(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(panel, dc);
+    return c != kMarker;
+  };
+  const auto invalid = [&] {
     RECT r{};
     GetUpdateRect(panel, &r, FALSE);
-    ValidateRect(panel, nullptr);
-    return r;
+    return !IsRectEmpty(&r);
   };
-  UpdateWindow(panel);
-  dirty();
-  TickAt(At(2026, 12, 9, 8, 5, 7));
-  const RECT none = dirty();
-  EXPECT_TRUE(IsRectEmpty(&none));
+  struct Step {
+    SYSTEMTIME at;
+    bool time, second, date;
+  };
+  const Step steps[] = {
+      {At(2026, 12, 9, 8, 5, 7), false, false, false},
+      {At(2026, 12, 9, 8, 5, 8), false, true, false},
+      {At(2026, 12, 9, 8, 6, 8), true, false, false},
+      {At(2026, 12, 10, 8, 6, 9), false, true, true},
+  };
+  for (const Step& step : steps) {
+    mark();
+    TickAt(step.at);
+    EXPECT_EQ(drawn(ClockPanel::Label::Time), step.time) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_EQ(drawn(ClockPanel::Label::Second), step.second) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_EQ(drawn(ClockPanel::Label::Date), step.date) << step.at.wMinute << ":" << step.at.wSecond;
+    EXPECT_FALSE(invalid());
+  }
 
-  TickAt(At(2026, 12, 9, 8, 5, 8));
-  const RECT second = main->UI()->LabelRect(ClockPanel::Label::Second);
-  const RECT r = dirty();
-  EXPECT_TRUE(EqualRect(&r, &second));
-
-  TickAt(At(2026, 12, 9, 8, 6, 8));
-  const RECT time = main->UI()->LabelRect(ClockPanel::Label::Time);
-  const RECT t = dirty();
-  EXPECT_TRUE(EqualRect(&t, &time));
+  // Hidden, the label changes in the surface only; shown again, the window shows it.
+  mark();
+  ShowWindow(main->hwnd(), SW_HIDE);
+  TickAt(At(2026, 12, 10, 8, 6, 10));
+  ShowWindow(main->hwnd(), SW_SHOW);
+  UpdateWindow(main->hwnd());
+  const RECT second = ui.LabelRect(ClockPanel::Label::Second);
+  HDC dc = GetDC(panel);
+  int differ = 0;
+  for (int y = second.top; y < second.bottom; ++y)
+    for (int x = second.left; x < second.right; ++x) differ += GetPixel(dc, x, y) != GetPixel(ui.SurfaceDC(), x, y);
+  ReleaseDC(panel, dc);
+  EXPECT_EQ(ui.SecondText(), u":10");
+  EXPECT_EQ(differ, 0);
+  EXPECT_TRUE(drawn(ClockPanel::Label::Second));
 }
 
 TEST_F(ClockTick, AQuietTickAllocatesNothing) {
@@ -142,6 +277,31 @@ TEST_F(ClockTick, ThePopupGetsReadyInTheMinuteBeforeATask) {
                                  << step.at.wSecond;
   }
   EXPECT_TRUE(PopupOpen());  // and the task rang at 08:30
+}
+
+// A task added or changed for the next minute gets the popup ready at the next wake, though
+// that minute's look ahead was taken already.
+TEST_F(ClockTick, ATaskMadeInTheMinuteBeforeGetsThePopupReady) {
+  for (const bool edit : {false, true}) {
+    StartAt(At(2026, 12, 9, 8, 29, 0), DataFileBytes({{u"12:00", u"不循环", u"later"}}));
+    int ready = 0;
+    const auto prepare = main->onDueSoon;
+    main->onDueSoon = [&ready, prepare] {
+      ++ready;
+      prepare();
+    };
+    TickAt(At(2026, 12, 9, 8, 29, 10));
+    ASSERT_EQ(ready, 0) << edit;
+    if (edit)
+      main->EditItem(1, u"08:30", u"不循环", u"now");
+    else
+      main->AddItem(u"08:30", u"周3", u"now");
+    TickAt(At(2026, 12, 9, 8, 29, 11));
+    EXPECT_EQ(ready, 1) << edit;
+    TickAt(At(2026, 12, 9, 8, 29, 12));
+    EXPECT_EQ(ready, 1) << edit;  // once
+    Stop();
+  }
 }
 
 TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {

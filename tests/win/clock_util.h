@@ -43,7 +43,7 @@ class ClockFixture {
   // Starts the main window with these data-file bytes (none: no file) at the given moment.
   // The file so written was last written at `written`, or long ago. Every save of the program
   // is dated by the set clock, as on a machine whose clock says so (a start, a tick).
-  // The panel's own 250 ms timer is stopped unless `keepTimer`: the test ticks it itself.
+  // The panel's own timer is stopped unless `keepTimer`: the test ticks it itself.
   void StartAt(const SYSTEMTIME& moment, const std::string& cfgBytes = {}, bool keepTimer = false,
                const std::optional<SYSTEMTIME>& written = std::nullopt);
   void Stop();
