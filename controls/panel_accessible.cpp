@@ -1,82 +1,27 @@
 #include "controls/panel_accessible.h"
 
-#include <oleacc.h>
-
 #include "controls/clock_panel.h"
-#include "core/system_library.h"
+#include "core/accessible.h"
 
 namespace tavik {
 namespace {
-
-// The accessibility library is loaded at the first question a screen reader asks, not at start.
-
-// IID_IAccessible, written out so that nothing of the library is linked in.
-constexpr IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-
-BSTR Bstr(const std::u16string& text) {
-  static const auto alloc = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString");
-  return alloc ? alloc(reinterpret_cast<const OLECHAR*>(text.c_str())) : nullptr;
-}
 
 // Children 1..4 in the order a reader walks them.
 constexpr PanelPart kParts[] = {PanelPart::Title, PanelPart::Clock, PanelPart::Minimise, PanelPart::Close};
 constexpr LONG kChildCount = 4;
 
 bool IsChild(const VARIANT& v) { return v.vt == VT_I4 && v.lVal >= 1 && v.lVal <= kChildCount; }
-bool IsSelf(const VARIANT& v) { return v.vt == VT_I4 && v.lVal == CHILDID_SELF; }
 PanelPart PartOf(const VARIANT& v) { return kParts[v.lVal - 1]; }
 bool IsButton(PanelPart part) { return part == PanelPart::Minimise || part == PanelPart::Close; }
 
 }  // namespace
 
-class PanelAccessibility::Accessible final : public IAccessible {
+class PanelAccessibility::Accessible final : public StandardAccessible {
  public:
-  explicit Accessible(ClockPanel& panel) : panel_(&panel) {
-    if (const auto create = SystemFunction<CreateStdAccessibleObjectFn>(L"oleacc.dll", "CreateStdAccessibleObject"))
-      create(panel.hwnd(), OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard_));
-  }
+  explicit Accessible(ClockPanel& panel) : StandardAccessible(panel.hwnd()), panel_(&panel) {}
   void Forget() { panel_ = nullptr; }
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidAccessible) {
-      *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) {
-      if (standard_) standard_->Release();
-      delete this;
-    }
-    return static_cast<ULONG>(left);
-  }
-
-  // IDispatch: not offered; readers use the IAccessible methods.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
-
   // IAccessible
-  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-    return standard_ ? standard_->get_accParent(parent) : E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
     if (!count) return E_POINTER;
     *count = panel_ ? kChildCount : 0;
@@ -91,24 +36,24 @@ class PanelAccessibility::Accessible final : public IAccessible {
     if (!name) return E_POINTER;
     *name = nullptr;
     if (!panel_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_ ? standard_->get_accName(child, name) : S_FALSE;
+    if (IsSelf(child)) return standard() ? standard()->get_accName(child, name) : S_FALSE;
     if (!IsChild(child)) return E_INVALIDARG;
     *name = Bstr(panel_->AccessibleName(PartOf(child)));
     return *name ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    if (IsSelf(child) && standard_) return standard_->get_accValue(child, value);
+    if (IsSelf(child) && standard()) return standard()->get_accValue(child, value);
     if (value) *value = nullptr;
     return IsChild(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-    if (IsSelf(child) && standard_) return standard_->get_accDescription(child, text);
+    if (IsSelf(child) && standard()) return standard()->get_accDescription(child, text);
     if (text) *text = nullptr;
     return IsChild(child) ? S_FALSE : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
-    if (IsSelf(child) && standard_) return standard_->get_accRole(child, role);
+    if (IsSelf(child) && standard()) return standard()->get_accRole(child, role);
     if (!IsChild(child)) return E_INVALIDARG;
     role->vt = VT_I4;
     role->lVal = IsButton(PartOf(child)) ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT;
@@ -116,7 +61,7 @@ class PanelAccessibility::Accessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (!state) return E_POINTER;
-    if (IsSelf(child) && standard_) return standard_->get_accState(child, state);
+    if (IsSelf(child) && standard()) return standard()->get_accState(child, state);
     if (!IsChild(child)) return E_INVALIDARG;
     state->vt = VT_I4;
     state->lVal = IsButton(PartOf(child)) ? 0 : STATE_SYSTEM_READONLY;
@@ -136,29 +81,23 @@ class PanelAccessibility::Accessible final : public IAccessible {
     if (keys) *keys = nullptr;
     return S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-    return standard_ ? standard_->get_accFocus(focus) : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-    return standard_ ? standard_->get_accSelection(selection) : S_FALSE;
-  }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
     if (!action) return E_POINTER;
     *action = nullptr;
-    if (IsSelf(child)) return standard_ ? standard_->get_accDefaultAction(child, action) : S_FALSE;
+    if (IsSelf(child)) return standard() ? standard()->get_accDefaultAction(child, action) : S_FALSE;
     if (!IsChild(child)) return E_INVALIDARG;
     if (!IsButton(PartOf(child))) return S_FALSE;
     *action = Bstr(u"按下");
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
-    if (IsSelf(child) && standard_) return standard_->accSelect(flags, child);
+    if (IsSelf(child) && standard()) return standard()->accSelect(flags, child);
     return IsChild(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* w, LONG* h, VARIANT child) override {
     if (!x || !y || !w || !h) return E_POINTER;
     if (!panel_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child) && standard_) return standard_->accLocation(x, y, w, h, child);
+    if (IsSelf(child) && standard()) return standard()->accLocation(x, y, w, h, child);
     if (!IsChild(child)) return E_INVALIDARG;
     RECT r = panel_->PartRect(PartOf(child));
     MapWindowPoints(panel_->hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
@@ -175,7 +114,7 @@ class PanelAccessibility::Accessible final : public IAccessible {
     if (IsSelf(start)) {
       if (dir == NAVDIR_FIRSTCHILD) next = 1;
       else if (dir == NAVDIR_LASTCHILD) next = kChildCount;
-      else return standard_ ? standard_->accNavigate(dir, start, end) : S_FALSE;
+      else return standard() ? standard()->accNavigate(dir, start, end) : S_FALSE;
     } else if (IsChild(start)) {
       if (dir == NAVDIR_NEXT || dir == NAVDIR_RIGHT || dir == NAVDIR_DOWN) next = start.lVal + 1;
       else if (dir == NAVDIR_PREVIOUS || dir == NAVDIR_LEFT || dir == NAVDIR_UP) next = start.lVal - 1;
@@ -205,21 +144,17 @@ class PanelAccessibility::Accessible final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-    if (IsSelf(child)) return standard_ ? standard_->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;
+    if (IsSelf(child)) return standard() ? standard()->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;
     if (!IsChild(child)) return E_INVALIDARG;
     if (!IsButton(PartOf(child))) return DISP_E_MEMBERNOTFOUND;
     if (!panel_) return RPC_E_DISCONNECTED;
     panel_->Press(PartOf(child));
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
-  virtual ~Accessible() = default;
-  LONG refs_ = 1;
+  ~Accessible() override = default;
   ClockPanel* panel_;
-  IAccessible* standard_ = nullptr;
 };
 
 PanelAccessibility::~PanelAccessibility() {
@@ -236,19 +171,10 @@ IAccessible* PanelAccessibility::Object() {
 
 LRESULT PanelAccessibility::OnGetObject(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return 0;
-  static const auto lresult = SystemFunction<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
-  if (!lresult) return 0;
-  // The object is marshalled to the reader's process through COM, on this thread.
-  static const bool com = [] {
-    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    const auto init = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
-    return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
-  }();
-  static_cast<void>(com);
   IAccessible* object = Object();
-  const LRESULT result = lresult(kIidAccessible, wp, object);
+  const LRESULT result = AnswerGetObject(object, wp, lp);
   object->Release();
-  return result > 0 ? result : 0;  // a failure: the system's own object answers instead
+  return result;
 }
 
 }  // namespace tavik
