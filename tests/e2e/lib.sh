@@ -44,6 +44,11 @@ e2e_start_at() {
 
 e2e_shot() { import -window root "$1"; }
 
+# A task's stored record, as the program saves it, and a data file of such records.
+cfg="$e2e_dir/Tavik.cfg"
+record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
+stored() { printf '[Data]\r\nData=%s\r\n' "$1" >"$cfg"; }
+
 # Closes the program with the panel's close button, as a person does, and waits for it to end.
 # A window that was still going away over the button (a Notepad just ended) can take the
 # first click: the button is clicked once more before the program counts as not ending.

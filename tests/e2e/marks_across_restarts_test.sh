@@ -4,14 +4,11 @@
 # not ring again; a daily task saved with its mark yesterday rings today.
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 command -v faketime >/dev/null || { echo "no faketime" >&2; exit 77; }
-cfg="$e2e_dir/Tavik.cfg"
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
-stored() { printf '[Data]\r\nData=%s\r\n' "$1" >"$cfg"; }
 file_holds() {  # the data file's bytes are exactly this list
   local want
   want=$(printf '[Data]\r\nData=%s\r\n' "$1" | od -An -tx1)

@@ -4,7 +4,6 @@
 # Set TAVIK_SHOTS to a folder to keep screenshots of the dialog, the rows and the menu.
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 shots=${TAVIK_SHOTS:-}
-cfg="$e2e_dir/Tavik.cfg"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -13,7 +12,6 @@ fail() {
 shot() { if [ -n "$shots" ]; then e2e_shot "$shots/$1.png"; fi; }
 
 # One stored task as the program writes it: GBK bytes, Base64 with the letter case swapped, ",".
-record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
 expect_file() {
   local want
   want=$(printf '[Data]\r\nData=%s\r\n' "$1" | od -An -tx1)

@@ -4,14 +4,11 @@
 # Usage: source reminder_clock.sh (after lib.sh)
 
 if tavik_is_32bit "$e2e_exe"; then rc_bits=32; else rc_bits=64; fi
-cfg="$e2e_dir/Tavik.cfg"
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-record() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | base64 -w0 | tr 'A-Za-z' 'a-zA-Z'; printf ','; }
-stored() { printf '[Data]\r\nData=%s\r\n' "$1" >"$cfg"; }
 
 # plan LEAD HH:MM: the task's minute, HH:MM on 2026-12-09 (a Wednesday), and a start LEAD
 # seconds before it (negative: inside it). Sets due (hh:mm), due_epoch, day and yesterday.
