@@ -21,7 +21,7 @@ bool IsDue(std::u16string_view time, std::u16string_view cycle, std::u16string_v
   return cycle.find(static_cast<char16_t>(u'0' + weekday)) != std::u16string_view::npos;
 }
 
-bool DueNextMinute(const Task* rows, std::size_t count, const ClockTime& now) {
+bool DueNextMinute(const Task* tasks, std::size_t count, const ClockTime& now) {
   int minute = now.minute + 1, hour = now.hour, weekday = now.weekday;
   if (minute == 60) {
     minute = 0;
@@ -34,21 +34,21 @@ bool DueNextMinute(const Task* rows, std::size_t count, const ClockTime& now) {
                            static_cast<char16_t>(u'0' + minute / 10), static_cast<char16_t>(u'0' + minute % 10)};
   const std::u16string_view text(next, 5);
   const std::u16string_view mark = kDoneMark;
-  for (std::size_t i = 1; i < count; ++i) {
-    std::u16string_view time = rows[i].time;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::u16string_view time = tasks[i].time;
     if (time.size() >= mark.size() && time.substr(time.size() - mark.size()) == mark)
       time.remove_suffix(mark.size());  // a repeating task is armed again at midnight
-    if (IsDue(time, rows[i].cycle, text, weekday)) return true;
+    if (IsDue(time, tasks[i].cycle, text, weekday)) return true;
   }
   return false;
 }
 
-bool Rearm(Task& row) {
-  if (row.cycle == kNoRepeat) return false;
+bool Rearm(Task& task) {
+  if (task.cycle == kNoRepeat) return false;
   const std::u16string_view mark = kDoneMark;
   bool changed = false;
-  for (auto at = row.time.find(mark); at != std::u16string::npos; at = row.time.find(mark, at)) {
-    row.time.erase(at, mark.size());
+  for (auto at = task.time.find(mark); at != std::u16string::npos; at = task.time.find(mark, at)) {
+    task.time.erase(at, mark.size());
     changed = true;
   }
   return changed;
@@ -59,36 +59,36 @@ bool RearmStored(std::vector<Task>& stored, const std::optional<ClockTime>& writ
   const int today = DayOf(now);
   memory.rearmedDay = today;
   bool changed = false;
-  for (Task& row : stored) {
-    Task armed = row;
+  for (Task& task : stored) {
+    Task armed = task;
     if (!Rearm(armed)) continue;
     // Saved today in or after the task's minute: it rang today (and was saved at once).
     if (written && DayOf(*written) == today && IsClockText(armed.time) &&
         written->hour * 60 + written->minute >= MinuteOfDay(armed.time))
       continue;
-    row = std::move(armed);
+    task = std::move(armed);
     changed = true;
   }
   return changed;
 }
 
-DueResult DueCheck(Task* rows, std::size_t count, std::u16string_view clockText, const ClockTime& today,
+DueResult DueCheck(Task* tasks, std::size_t count, std::u16string_view clockText, const ClockTime& today,
                    DueMemory& memory) {
   DueResult result;
   const int day = DayOf(today);
   if (memory.rearmedDay != day) {
     if (memory.rearmedDay != 0)
-      for (std::size_t i = 1; i < count; ++i) result.changed |= Rearm(rows[i]);
+      for (std::size_t i = 0; i < count; ++i) result.changed |= Rearm(tasks[i]);
     memory.rearmedDay = day;
   }
-  for (std::size_t i = 1; i < count; ++i) {
-    Task& row = rows[i];
-    if (!IsDue(row.time, row.cycle, clockText, today.weekday)) continue;
-    if (result.fired != kNoRowDue) {
+  for (std::size_t i = 0; i < count; ++i) {
+    Task& task = tasks[i];
+    if (!IsDue(task.time, task.cycle, clockText, today.weekday)) continue;
+    if (result.fired != kNoTaskDue) {
       result.moreDue = true;
       break;
     }
-    row.time += kDoneMark;
+    task.time += kDoneMark;
     result.fired = static_cast<int>(i);
     result.changed = true;
   }
