@@ -26,10 +26,10 @@ void MainWindowHost::ShowBar(bool show) {
 
 Program::Program(std::wstring cfgPath, Services systemServices)
     : services(std::move(systemServices)),
-      frmMain(std::move(cfgPath), this->services),
+      frmMain(std::move(cfgPath), this->services, Items),
       frmRem(this->services),
-      frmNew(frmMain),
-      mnuItems(frmMain, frmNew),
+      frmNew(Items),
+      mnuItems(Items, frmNew, [this] { return frmMain.hwnd(); }),
       host_(frmMain) {}
 
 Program::~Program() {
@@ -51,8 +51,8 @@ UpdateCheck& Program::Online() {
 
 bool Program::Start() {
   // The events are plugged in before the window is made: its load already ticks and adds rows.
-  frmMain.onRowMouseUp = [this](TaskRow& row, short button) { mnuItems.MouseUp(row.index(), button); };
-  frmMain.onRowMenuKey = [this](TaskRow& row) { mnuItems.MenuKey(row.index()); };
+  frmMain.onRowMouseUp = [this](std::size_t at, short button) { mnuItems.MouseUp(at, button); };
+  frmMain.onRowMenuKey = [this](std::size_t at, const RECT& row) { mnuItems.MenuKey(at, row); };
   frmMain.onNewTask = [this] { frmNew.Show(); };
   frmMain.onDue = [this](const std::u16string& time, const std::u16string& info) {
     frmRem.Remind(time, info);

@@ -1,8 +1,8 @@
 // app/: the program itself and its entry point (main.cpp), the one place that knows every
-// part. It wires them: the main window with its task list, the reminder popup, the new-task
-// dialog with the item menu, and the online services behind the message bar. Each part is
-// handed what it needs when it is built and tells the others of anything only through the
-// events wired here.
+// part. It wires them: the task list and the main window that shows it, the reminder popup,
+// the new-task dialog with the item menu, and the online services behind the message bar.
+// Each part is handed what it needs when it is built and tells the others of anything only
+// through the list it shares or the events wired here.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/services.h"
+#include "core/task_list.h"
 #include "editing/item_menu.h"
 #include "editing/new_task_dialog.h"
 #include "online/online_host.h"
@@ -50,6 +51,8 @@ class Program {
   bool OnlineLoaded() const { return online_ != nullptr; }
 
   const Services services;
+  // The tasks, shown and kept by the main window, changed by the dialog and the item menu.
+  TaskList Items;
   MainWindow frmMain;
   ReminderPopup frmRem;
   NewTaskDialog frmNew;

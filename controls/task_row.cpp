@@ -31,9 +31,8 @@ bool Inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p
 
 }  // namespace
 
-TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey, int dpi)
-    : index_(index),
-      serial_(NextSerial()),
+TaskRow::TaskRow(HWND parent, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey, int dpi)
+    : serial_(NextSerial()),
       onMouseUp_(std::move(onMouseUp)),
       onMenuKey_(std::move(onMenuKey)),
       dpi_(dpi),
@@ -45,6 +44,12 @@ TaskRow::TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandle
   UpdateTooltip();
   UpdateName();
   Normal();
+}
+
+void TaskRow::Show(const Task& task) {
+  SetTime(task.time);
+  RemInfo(task.info);
+  SetCycle(task.cycle);
 }
 
 void TaskRow::SetTime(const std::u16string& text) {

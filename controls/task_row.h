@@ -20,11 +20,9 @@ class TaskRow : public Window {
   // The menu key or Shift+F10 while the row has the keyboard.
   using MenuKeyHandler = std::function<void(TaskRow& row)>;
 
-  TaskRow(HWND parent, int index, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr,
-          int dpi = kBaseDpi);
+  TaskRow(HWND parent, MouseUpHandler onMouseUp, MenuKeyHandler onMenuKey = nullptr, int dpi = kBaseDpi);
   ~TaskRow() override { Destroy(); }  // its tooltip goes with it
 
-  int index() const { return index_; }
   unsigned serial() const { return serial_; }  // unique per row for the whole run
 
   const std::u16string& SetTime() const { return task_.time; }
@@ -34,6 +32,8 @@ class TaskRow : public Window {
   void SetCycle(const std::u16string& text);
   void RemInfo(const std::u16string& text);
   const Task& task() const { return task_; }
+  // All three texts at once, in the order time, reminder text, cycle.
+  void Show(const Task& task);
   std::u16string GetData() const { return tavik::GetData(task_); }
 
   bool highlighted() const { return highlighted_; }
@@ -60,7 +60,6 @@ class TaskRow : public Window {
   void UpdateTooltip();
   void UpdateName();  // the window text a screen reader says: time, cycle and reminder text
 
-  int index_;
   unsigned serial_;
   MouseUpHandler onMouseUp_;
   MenuKeyHandler onMenuKey_;

@@ -19,23 +19,23 @@ HMENU CreateItemMenu() {
   return menu;
 }
 
-void ItemMenu::MouseUp(int index, short button) {
+void ItemMenu::MouseUp(std::size_t at, short button) {
   if (button != kRightButton) return;
   POINT p;
   GetCursorPos(&p);
-  Open(index, p);
+  Open(at, p);
 }
 
-void ItemMenu::MenuKey(int index) {
-  if (index < 1 || index > list_.HighestIndex()) return;
-  const RECT r = list_.RowScreenRect(index);
-  Open(index, POINT{r.left + Scale(kMenuKeyInset, WindowDpi(list_.Owner())), (r.top + r.bottom) / 2});
+void ItemMenu::MenuKey(std::size_t at, const RECT& row) {
+  const HWND owner = owner_ ? owner_() : nullptr;
+  if (at >= items_.size() || !owner) return;
+  Open(at, POINT{row.left + Scale(kMenuKeyInset, WindowDpi(owner)), (row.top + row.bottom) / 2});
 }
 
-void ItemMenu::Open(int index, POINT p) {
-  const HWND owner = list_.Owner();
+void ItemMenu::Open(std::size_t at, POINT p) {
+  const HWND owner = owner_ ? owner_() : nullptr;
   if (!owner) return;
-  actID = static_cast<short>(index);
+  actID = at;
   HMENU menu = CreateItemMenu();
   // Without this the menu stays open when the user clicks elsewhere.
   SetForegroundWindow(owner);
@@ -44,7 +44,7 @@ void ItemMenu::Open(int index, POINT p) {
                      p.y, 0, owner, nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);
   DestroyMenu(menu);
-  if (!list_.Owner()) return;  // the program was closed while the menu was open
+  if (!owner_()) return;  // the program was closed while the menu was open
   if (command == kMenuEdit)
     EditClick();
   else if (command == kMenuDelete)
@@ -52,23 +52,15 @@ void ItemMenu::Open(int index, POINT p) {
 }
 
 void ItemMenu::EditClick() {
-  if (actID < 1 || actID > list_.HighestIndex()) return;
-  dialog_.FillFrom(actID, list_.RowTask(actID));
+  if (!actID || *actID >= items_.size()) return;
+  dialog_.FillFrom(*actID, items_[*actID]);
   dialog_.Show();
 }
 
 void ItemMenu::DeleteClick() {
-  const int last = list_.HighestIndex();
-  const int id = actID;
-  if (id < 1 || id > last) return;
-  for (int i = id; i < last; ++i) {
-    const Task below = list_.RowTask(i + 1);
-    list_.EditItem(static_cast<short>(i), below.time, below.cycle, below.info);
-  }
-  // A row still sliding in is the last one; removed, its slide ends (AddItem keeps to its row).
-  list_.RemoveLastRow();
-  dialog_.RowDeleted(actID);
-  list_.SaveData();
+  if (!actID || !items_.RemoveItem(*actID)) return;
+  dialog_.TaskRemoved(*actID);
+  items_.SaveData();
 }
 
 }  // namespace tavik

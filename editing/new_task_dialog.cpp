@@ -170,7 +170,7 @@ void NewTaskDialog::Load() {
   const int x = (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2;
   if (!CreateWnd(kDialogExStyle, kClass, kCaption, kDialogStyle, x, y, frame.cx, frame.cy, HiddenOwner())) return;
-  ID = 0;
+  ID.reset();
 
   // Created in tab order: "创建", "取消", the text, then the rest.
   AddControl(L"BUTTON", L"创建", BS_PUSHBUTTON | WS_TABSTOP, kCreateId);
@@ -239,14 +239,14 @@ void NewTaskDialog::Show() {
 }
 
 void NewTaskDialog::Unload() {
-  ID = 0;
+  ID.reset();
   Destroy();
 }
 
-void NewTaskDialog::FillFrom(short id, const Task& task) {
+void NewTaskDialog::FillFrom(std::size_t at, const Task& task) {
   Load();
   if (!IsAlive()) return;
-  ID = id;
+  ID = at;
   const EditFill fill = FillFromTask(task);
   SendMessageW(Control(kHourId), CB_SETCURSEL, static_cast<WPARAM>(fill.hour), 0);
   SendMessageW(Control(kMinuteId), CB_SETCURSEL, static_cast<WPARAM>(fill.minute), 0);
@@ -262,12 +262,12 @@ void NewTaskDialog::SetTips(const std::u16string& text) {
   UpdateCounter();  // a multi-line box reports no change for text set by the program
 }
 
-void NewTaskDialog::RowDeleted(short row) {
-  if (!IsAlive() || ID == 0) return;
-  if (ID == row)
+void NewTaskDialog::TaskRemoved(std::size_t at) {
+  if (!IsAlive() || !ID) return;
+  if (*ID == at)
     Unload();
-  else if (ID > row)
-    --ID;
+  else if (*ID > at)
+    --*ID;
 }
 
 std::u16string NewTaskDialog::Text(int id) const { return WindowText(Control(id)); }
@@ -285,18 +285,18 @@ void NewTaskDialog::Create() {
   if (!task) return;  // no hour or no minute picked
   if (Text(kTipsId).empty()) SetTips(task->info);
 
-  const short id = ID;
-  if (id == 0) {
+  const std::optional<std::size_t> at = ID;
+  if (!at) {
     // Closed before the row slides in: a press of "新建任务" during the slide then gets a
     // fresh dialog instead of this one, which would be thrown away under the user's hands.
     ShowWindow(hwnd(), SW_HIDE);
     Unload();
-    list_.AddItem(task->time, task->cycle, task->info);
-    list_.SaveData();
+    items_.AddItem(task->time, task->cycle, task->info);
+    items_.SaveData();
     return;
   }
-  list_.EditItem(id, task->time, task->cycle, task->info);
-  list_.SaveData();
+  items_.EditItem(*at, task->time, task->cycle, task->info);
+  items_.SaveData();
   Unload();
 }
 

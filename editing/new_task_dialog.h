@@ -5,6 +5,8 @@
 // its window is made on first use and thrown away when it closes.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +23,7 @@ namespace tavik {
 class NewTaskDialog : public Window {
  public:
   // "创建" adds to or changes this list.
-  explicit NewTaskDialog(TaskList& list) : list_(list) {}
+  explicit NewTaskDialog(TaskList& items) : items_(items) {}
   ~NewTaskDialog() override { Destroy(); }
 
   // Control identifiers (kept clear of IDOK and IDCANCEL, which Enter and Escape produce).
@@ -39,19 +41,20 @@ class NewTaskDialog : public Window {
   static constexpr int kRepeatLabelId = 134;
   static constexpr int kTipsLabelId = 135;
 
-  // 0 for a new task, otherwise the row being changed. Back to 0 whenever the dialog closes.
-  short ID = 0;
+  // Empty for a new task, otherwise the place of the task being changed. Empty again whenever
+  // the dialog closes.
+  std::optional<std::size_t> ID;
 
   // Makes the window (hidden, filled lists, nothing picked) unless it exists.
   void Load();
   // Loads, then shows it modelessly and brings it forward with whatever it holds.
   void Show();
-  // Closes it; the next use starts from an empty dialog with ID 0.
+  // Closes it; the next use starts from an empty dialog for a new task.
   void Unload();
 
-  // Puts a row's texts into the controls for "编辑" (every box set, parts that are not list
-  // entries left empty) without showing the dialog.
-  void FillFrom(short id, const Task& task);
+  // Puts the texts of the task at place `at` into the controls for "编辑" (every box set,
+  // parts that are not list entries left empty) without showing the dialog.
+  void FillFrom(std::size_t at, const Task& task);
 
   // One of the dialog's controls by its identifier (null while the dialog is not loaded).
   HWND Control(int id) const { return hwnd() ? GetDlgItem(hwnd(), id) : nullptr; }
@@ -66,9 +69,9 @@ class NewTaskDialog : public Window {
   // Esc: closes the dialog only while it holds what it was opened with.
   void Escape();
 
-  // Row `row` was deleted: an edit in progress follows its task up, or closes when the task
-  // it changes is gone.
-  void RowDeleted(short row);
+  // The task at place `at` was deleted: an edit in progress follows its task up, or closes
+  // when the task it changes is gone.
+  void TaskRemoved(std::size_t at);
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept override;
@@ -91,7 +94,7 @@ class NewTaskDialog : public Window {
   void UpdateCounter();
   std::u16string Text(int id) const;
 
-  TaskList& list_;
+  TaskList& items_;
   int dpi_ = kBaseDpi;
   DialogLayout layout_ = LayoutDialog(kBaseDpi);
   State pristine_;

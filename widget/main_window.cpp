@@ -1,6 +1,7 @@
 #include "widget/main_window.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "controls/new_button.h"
 #include "core/ansi.h"
@@ -23,12 +24,16 @@ constexpr wchar_t kClass[] = L"TavikMain";
 
 }  // namespace
 
-MainWindow::MainWindow(std::wstring cfgPath, const Services& services)
-    : services_(services), data_(std::move(cfgPath)) {}
+MainWindow::MainWindow(std::wstring cfgPath, const Services& services, TaskList& items)
+    : services_(services), items_(items), data_(std::move(cfgPath)) {
+  items_.SetOwner(this);
+}
 
 MainWindow::~MainWindow() {
   if (IsAlive() && !unloaded_) Unload();
+  items_.SetOwner(nullptr);
   rows_.clear();
+  template_.reset();
 }
 
 bool MainWindow::Create() {
@@ -64,12 +69,12 @@ void MainWindow::Load() {
   // 3. Children. The clock panel first: it covers the client area, below all the others.
   ui_ = std::make_unique<ClockPanel>(hwnd(), services_.localTime, dpi_);
   ui_->RealTime = [this] { RealTime(); };
-  // The template row is the first of the rows and is never shown.
-  rows_.push_back(std::make_unique<TaskRow>(hwnd(), 0, nullptr, nullptr, dpi_));
-  PlaceRow(0);
+  // The template row stands above the first task's place and is never shown.
+  template_ = std::make_unique<TaskRow>(hwnd(), nullptr, nullptr, dpi_);
+  PlaceRow(*template_, 0);
   btnNew_ = std::make_unique<NewButton>(hwnd(), layout_.newButton.left, layout_.newButton.top, dpi_);
   btnNew_->onPress = [this] {
-    if (TaskCount() < kMaxTasks && onNewTask) onNewTask();
+    if (items_.HasRoom() && onNewTask) onNewTask();
   };
   SetWindowPos(btnNew_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The message bar after the others, hidden until a release is announced.
@@ -81,11 +86,10 @@ void MainWindow::Load() {
   timerTicks_ = TimerTicks();
   SetTimer(hwnd(), kBackgroundTimerId, kBackgroundTimerMs, nullptr);
   // 6. The data file, read once: its "Config" section goes, its tasks wait for the window.
-  std::vector<Task> stored = data_.Open();
   // A repeating task's stored mark is today's only when the file was written today in or
   // after its minute; the clock alone cannot tell a restart from a slow start.
-  rearmedAtStart_ = RearmStored(stored, data_.lastWritten(), ClockTimeOf(services_.localTime()), dueMemory_);
-  pending_.assign(stored.begin(), stored.end());
+  std::vector<Task> stored = data_.Open();
+  rearmedAtStart_ = items_.Restore(std::move(stored), data_.lastWritten(), ClockTimeOf(services_.localTime()));
   if (!data_.usable()) SaveFailed(DataFile::Failure::Unusable);
   // 7. The rows are added once the window stands.
   SetTimer(hwnd(), kPingTimerId, 1, nullptr);
@@ -129,55 +133,40 @@ int MainWindow::ShowModalBox(const std::wstring& text, UINT type) {
   return answer;
 }
 
-TaskRow* MainWindow::Row(int index) const {
-  if (index < 0 || index >= static_cast<int>(rows_.size())) return nullptr;
-  return rows_[static_cast<size_t>(index)].get();
-}
-
-std::vector<Task> MainWindow::Tasks() const {
-  std::vector<Task> tasks;
-  for (size_t i = 1; i < rows_.size(); ++i) tasks.push_back(rows_[i]->task());
-  tasks.insert(tasks.end(), pending_.begin(), pending_.end());
-  return tasks;
-}
-
-Task MainWindow::RowTask(int index) const {
-  const TaskRow* row = index > 0 ? Row(index) : nullptr;
-  return row ? row->task() : Task{};
-}
-
-RECT MainWindow::RowScreenRect(int index) const {
-  RECT r{};
-  if (const TaskRow* row = Row(index)) GetWindowRect(row->hwnd(), &r);
-  return r;
-}
-
 bool MainWindow::RowAlive(unsigned serial) const {
   return std::any_of(rows_.begin(), rows_.end(), [serial](const auto& r) { return r->serial() == serial; });
 }
 
-void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) {
-  if (!IsAlive() || rows_.empty()) return;
-  const int index = static_cast<int>(rows_.size());
+int MainWindow::RowAt(const TaskRow& row) const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].get() == &row) return static_cast<int>(i);
+  return -1;
+}
+
+void MainWindow::TaskAdded(std::size_t at) {
+  if (!IsAlive() || !template_ || at != rows_.size() || at >= items_.size()) return;
   auto created = std::make_unique<TaskRow>(
-      hwnd(), index,
+      hwnd(),
       [this](TaskRow& row, short button) {
-        if (onRowMouseUp) onRowMouseUp(row, button);
+        const int place = RowAt(row);
+        if (place >= 0 && onRowMouseUp) onRowMouseUp(static_cast<size_t>(place), button);
       },
       [this](TaskRow& row) {
-        if (onRowMenuKey) onRowMenuKey(row);
+        const int place = RowAt(row);
+        if (place < 0 || !onRowMenuKey) return;
+        RECT r{};
+        GetWindowRect(row.hwnd(), &r);
+        onRowMenuKey(static_cast<size_t>(place), r);
       },
       dpi_);
   TaskRow* row = created.get();
   const unsigned serial = row->serial();
-  row->SetTime(time);
-  row->RemInfo(tips);
-  row->SetCycle(cycle);
-  const RECT above = rows_.back()->Bounds();
-  const int top = above.bottom;
+  row->Show(items_[at]);
+  const TaskRow& above = rows_.empty() ? *template_ : *rows_.back();
+  const int top = above.Bounds().bottom;
   // Right after the row above in the stacking order (the new-task button for the first one),
   // which is the order Tab walks; all of them above the clock panel.
-  const HWND after = rows_.size() > 1 ? rows_.back()->hwnd() : btnNew_->hwnd();
+  const HWND after = rows_.empty() ? btnNew_->hwnd() : rows_.back()->hwnd();
   rows_.push_back(std::move(created));
   minuteSeen_ = -1;  // the next wake looks at the next minute again
   SetWindowPos(row->hwnd(), after, layout_.slideStart, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -195,10 +184,21 @@ void MainWindow::AddItem(const std::u16string& time, const std::u16string& cycle
   row->MoveTo(layout_.rowLeft, row->Bounds().top);
 }
 
-void MainWindow::PlaceRow(size_t index) {
-  TaskRow* row = rows_[index].get();
-  row->MoveTo(index == 0 ? layout_.newButton.left : layout_.rowLeft,
-              layout_.templateTop + static_cast<int>(index) * layout_.rowHeight);
+void MainWindow::TaskChanged(std::size_t at) {
+  if (at >= rows_.size() || at >= items_.size()) return;
+  rows_[at]->Show(items_[at]);
+  minuteSeen_ = -1;  // the next wake looks at the next minute again
+}
+
+void MainWindow::TaskRemoved(std::size_t at) {
+  // The later rows take the texts of the row below them, and the last row goes: a row still
+  // sliding in is the last one, and its slide ends.
+  for (size_t i = at; i < items_.size() && i < rows_.size(); ++i) rows_[i]->Show(items_[i]);
+  if (rows_.size() > items_.size()) rows_.pop_back();
+}
+
+void MainWindow::PlaceRow(TaskRow& row, int slot) {
+  row.MoveTo(slot == 0 ? layout_.newButton.left : layout_.rowLeft, layout_.templateTop + slot * layout_.rowHeight);
 }
 
 void MainWindow::ApplyDpi(int dpi, POINT at) {
@@ -211,30 +211,20 @@ void MainWindow::ApplyDpi(int dpi, POINT at) {
     btnNew_->SetDpi(dpi);
     btnNew_->MoveTo(layout_.newButton.left, layout_.newButton.top);
   }
+  if (template_) {
+    template_->SetDpi(dpi);
+    PlaceRow(*template_, 0);
+  }
   for (size_t i = 0; i < rows_.size(); ++i) {
     rows_[i]->SetDpi(dpi);
-    PlaceRow(i);
+    PlaceRow(*rows_[i], static_cast<int>(i) + 1);
   }
   if (msg_) msg_->SetLayout(layout_);
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void MainWindow::EditItem(short id, const std::u16string& time, const std::u16string& cycle,
-                          const std::u16string& tips) {
-  TaskRow* row = id > 0 ? Row(id) : nullptr;
-  if (!row) return;
-  row->SetTime(time);
-  row->RemInfo(tips);
-  row->SetCycle(cycle);
-  minuteSeen_ = -1;  // the next wake looks at the next minute again
-}
-
-void MainWindow::RemoveLastRow() {
-  if (rows_.size() > 1) rows_.pop_back();
-}
-
 bool MainWindow::SaveData() {
-  const DataFile::Failure failure = data_.Save(Tasks());
+  const DataFile::Failure failure = data_.Save(items_.All());
   if (failure != DataFile::Failure::None) SaveFailed(failure);
   return failure == DataFile::Failure::None;
 }
@@ -247,12 +237,12 @@ void MainWindow::SaveFailed(DataFile::Failure failure) {
 }
 
 void MainWindow::LoadData() {
-  // Each task leaves the waiting list as its row is made, so a save during the slides finds
-  // it in one place or the other, in its order.
-  while (!pending_.empty() && IsAlive()) {
-    Task task = std::move(pending_.front());
-    pending_.pop_front();
-    AddItem(task.time, task.cycle, task.info);
+  // Each task leaves the waiting list as it is added, so a save during the slides finds it
+  // in one place or the other, in its order.
+  while (IsAlive()) {
+    const std::optional<Task> task = items_.TakeWaiting();
+    if (!task) break;
+    items_.AddItem(task->time, task->cycle, task->info);
   }
   loadDone_ = true;
   if (rearmedAtStart_ && IsAlive()) SaveData();  // the marks of earlier days are gone from the file too
@@ -267,26 +257,28 @@ void MainWindow::LoadData() {
 
 void MainWindow::RealTime() {
   if (!ui_ || !IsAlive()) return;
-  // Copies into buffers that keep their capacity: a tick where nothing changes allocates nothing.
-  dueRows_.resize(rows_.size());
-  for (size_t i = 0; i < rows_.size(); ++i) dueRows_[i] = rows_[i]->task();
   // Once a minute, a look at the next one.
   const ClockTime& now = ui_->LastTick();
   if (const int minute = now.hour * 60 + now.minute; minute != minuteSeen_) {
     minuteSeen_ = minute;
-    if (onDueSoon && DueNextMinute(dueRows_.data(), dueRows_.size(), now)) onDueSoon();
+    if (onDueSoon && items_.DueNextMinute(now)) onDueSoon();
   }
-  const DueResult due = DueCheck(dueRows_, ui_->TimeNow(), ui_->LastTick(), dueMemory_);
+  // Marks set and taken in the list itself: a tick where nothing changes allocates nothing.
+  const DueResult due = items_.CheckDue(ui_->TimeNow(), ui_->LastTick());
   if (!due.changed) return;
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (static_cast<int>(i) != due.fired && dueRows_[i].time != rows_[i]->SetTime())
-      rows_[i]->SetTime(dueRows_[i].time);  // re-armed for a new day
-  }
-  if (due.fired != kNoRowDue) {
-    TaskRow* row = rows_[static_cast<size_t>(due.fired)].get();
-    if (onDue) onDue(std::u16string(ui_->TimeNow()), row->RemInfo());
+  const auto showTime = [this](size_t i) {
+    if (i < rows_.size() && i < items_.size() && rows_[i]->SetTime() != items_[i].time)
+      rows_[i]->SetTime(items_[i].time);
+  };
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (static_cast<int>(i) != due.fired) showTime(i);  // re-armed for a new day
+  if (due.fired != kNoTaskDue) {
+    // The reminder first, then the row's mark.
+    const size_t fired = static_cast<size_t>(due.fired);
+    // Copies: the list may change while the reminder slides in.
+    if (onDue) onDue(std::u16string(ui_->TimeNow()), std::u16string(items_[fired].info));
     if (!IsAlive()) return;
-    row->SetTime(dueRows_[static_cast<size_t>(due.fired)].time);
+    showTime(fired);
   }
   // The marks are kept across a restart: a fired one-off never rings again.
   SaveData();

@@ -4,7 +4,7 @@
 // It lives for the whole run; closing it ends the program.
 #pragma once
 
-#include <deque>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,7 +15,6 @@
 #include "controls/message_bar.h"
 #include "controls/task_row.h"
 #include "core/data_file.h"
-#include "core/due_check.h"
 #include "core/look.h"
 #include "core/services.h"
 #include "core/task_data.h"
@@ -27,15 +26,16 @@ namespace tavik {
 
 class NewButton;
 
-class MainWindow : public Window, public TaskList {
+class MainWindow : public Window, public TaskList::Owner {
  public:
   static constexpr COLORREF kBackColor = kProgramRed;
   static constexpr UINT_PTR kBackgroundTimerId = 1;
   static constexpr UINT kBackgroundTimerMs = TAVIK_BACKGROUND_TIMER_MS;  // ten minutes
   static constexpr UINT_PTR kPingTimerId = 2;
   static constexpr short kSlideDelayMs = 15;
-  // The clock, the message boxes and the trim go through `services`, which outlives the window.
-  MainWindow(std::wstring cfgPath, const Services& services);
+  // The clock, the message boxes and the trim go through `services`; the window shows `items`
+  // and keeps it in the data file at `cfgPath`. Both outlive the window.
+  MainWindow(std::wstring cfgPath, const Services& services, TaskList& items);
   ~MainWindow() override;
 
   // Creates the window centred on the screen and runs the load; then show it.
@@ -52,24 +52,22 @@ class MainWindow : public Window, public TaskList {
   // The program is ending: work a box interrupted does not go on.
   bool Closing() const { return closeRequested_ || unloaded_ || !IsAlive(); }
 
-  // Task rows: index 0 is the hidden template, tasks are 1 .. HighestIndex().
-  int HighestIndex() const override { return static_cast<int>(rows_.size()) - 1; }
-  TaskRow* Row(int index) const;
-  // Every task of the list: the rows, then the stored tasks the start-up load has not added
-  // yet (they belong to the list and are saved with it).
-  std::vector<Task> Tasks() const;
-  int TaskCount() const override { return HighestIndex() + static_cast<int>(pending_.size()); }
+  // The row that shows the task at place `at` (null when there is none yet), and the hidden
+  // template row above the first one.
+  TaskRow* Row(std::size_t at) const { return at < rows_.size() ? rows_[at].get() : nullptr; }
+  std::size_t RowCount() const { return rows_.size(); }
+  TaskRow* TemplateRow() const { return template_.get(); }
   NewButton* btnNew() const { return btnNew_.get(); }
 
-  HWND Owner() const override { return hwnd(); }
-  Task RowTask(int index) const override;
-  RECT RowScreenRect(int index) const override;
-  void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) override;
-  void EditItem(short id, const std::u16string& time, const std::u16string& cycle,
-                const std::u16string& tips) override;
-  void RemoveLastRow() override;
-  // Also false when the file could not be written (the old file is then still whole, and the
-  // first failure of the run is told in a message box).
+  // The list's changes, shown: a new row slides in from the right (events run meanwhile), a
+  // changed one shows its new texts, and a removal moves the later texts up a row and removes
+  // the last row.
+  void TaskAdded(std::size_t at) override;
+  void TaskChanged(std::size_t at) override;
+  void TaskRemoved(std::size_t at) override;
+  // Writes the list, with the stored tasks the load has not added yet. False when the file
+  // could not be written (the old file is then still whole, and the first failure of the run
+  // is told in a message box).
   bool SaveData() override;
 
   const std::wstring& cfgPath() const { return data_.path(); }
@@ -81,17 +79,18 @@ class MainWindow : public Window, public TaskList {
   int dpi() const { return dpi_; }
   const MainLayout& layout() const { return layout_; }
 
-  // The due check after every clock tick: the day's re-arm, then the first due row fires;
+  // The due check after every clock tick: the day's re-arm, then the first due task fires;
   // the list is saved when a mark changed, and the clock wakes again at once while another
-  // row is due in the minute.
+  // task is due in the minute.
   void RealTime();
   // The ten-minute timer: the update check on its ticks, the working-set trim on every second.
   void TimerProc();
 
   // Events, raised to whoever the program plugs in.
-  // A button released over a task row, and the menu key on one (the item menu).
-  std::function<void(TaskRow& row, short button)> onRowMouseUp;
-  std::function<void(TaskRow& row)> onRowMenuKey;
+  // A button released over the row of the task at `at`, and the menu key on one (the item
+  // menu); `row` is where the row is on the screen.
+  std::function<void(std::size_t at, short button)> onRowMouseUp;
+  std::function<void(std::size_t at, const RECT& row)> onRowMenuKey;
   // "新建任务" pressed while the list has room for another task (the dialog).
   std::function<void()> onNewTask;
   // A task fell due: its time text (the clock's) and its reminder text (the popup).
@@ -110,7 +109,7 @@ class MainWindow : public Window, public TaskList {
 
  private:
   void Load();
-  void LoadData();  // the one-shot load: a row for every stored task
+  void LoadData();  // the one-shot load: the stored tasks added to the list, one by one
   void SaveFailed(DataFile::Failure failure);
   void OnTrayMouse(UINT mouseMessage);
   // The clock reads the time now and arms its next wake for the window's present state.
@@ -119,23 +118,23 @@ class MainWindow : public Window, public TaskList {
   void BackOnScreen();
   // Lays the window and its children out for dpi, its top left at `at`.
   void ApplyDpi(int dpi, POINT at);
-  void PlaceRow(size_t index);
+  void PlaceRow(TaskRow& row, int slot);  // slot 0: the template; the task at place i is in slot i + 1
   bool RowAlive(unsigned serial) const;
+  int RowAt(const TaskRow& row) const;  // the place of the task it shows, or -1
 
   const Services& services_;
   int dpi_ = kBaseDpi;
   MainLayout layout_ = LayoutMain(kBaseDpi);
+  TaskList& items_;
   DataFile data_;
   TimerTicks timerTicks_;
-  std::deque<Task> pending_;  // stored tasks still to be added by the load
   DataFile::Failure failureToTell_ = DataFile::Failure::None;
   bool failureTold_ = false;
   HICON icon_ = nullptr;
   std::unique_ptr<ClockPanel> ui_;
-  std::vector<Task> dueRows_;  // the rows' texts for the due check; keeps its capacity
-  DueMemory dueMemory_;
   int minuteSeen_ = -1;  // the minute of the last look ahead
-  std::vector<std::unique_ptr<TaskRow>> rows_;
+  std::unique_ptr<TaskRow> template_;
+  std::vector<std::unique_ptr<TaskRow>> rows_;  // rows_[i] shows items_[i]
   std::unique_ptr<MessageBar> msg_;
   std::unique_ptr<NewButton> btnNew_;
   bool trayAdded_ = false;

@@ -45,7 +45,8 @@ const SYSTEMTIME kWed0830 = At(2026, 12, 9, 8, 30, 0);
 class ClockTick : public ::testing::Test, public test::ClockFixture {
  protected:
   void TearDown() override { Stop(); }
-  std::u16string TimeOf(int row) const { return main->Row(row)->SetTime(); }
+  // The time text the row of the task at place `at` shows.
+  std::u16string TimeOf(std::size_t at) const { return main->Row(at)->SetTime(); }
   bool PopupOpen() { return main.program().frmRem.IsAlive(); }
 };
 
@@ -132,10 +133,10 @@ TEST_F(ClockTick, EveryTaskOfAMinuteRingsInItWhileHidden) {
   ASSERT_FALSE(IsWindowVisible(main->hwnd()));
   seams.now = AtMs(8, 30, 0, 0);
   const DWORD start = GetTickCount();
-  ASSERT_TRUE(test::PumpUntil([&] { return TimeOf(3) == u"08:30 (已完成)"; }, 2000));
+  ASSERT_TRUE(test::PumpUntil([&] { return TimeOf(2) == u"08:30 (已完成)"; }, 2000));
   EXPECT_LT(GetTickCount() - start, 400u);  // three ticks 250 ms apart would take 500
+  EXPECT_EQ(TimeOf(0), u"08:30 (已完成)");
   EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
-  EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
   EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second\r\n08:30  third");
 }
 
@@ -172,11 +173,11 @@ TEST_F(ClockTick, AResumeAClockChangeOrAnUnlockIsSeenAtOnce) {
     SendMessageW(main->hwnd(), c.msg, c.wp, reinterpret_cast<LPARAM>(c.text));
     EXPECT_EQ(main->UI()->TimeNow() != before, c.seen) << c.name;
   }
-  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
+  EXPECT_EQ(TimeOf(0), u"07:00 (已完成)");
   // Asleep over midnight: the resume arms the daily task for the new day right away.
   seams.now = At(2026, 12, 10, 6, 30, 0);
   SendMessageW(main->hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-  EXPECT_EQ(TimeOf(1), u"07:00");
+  EXPECT_EQ(TimeOf(0), u"07:00");
 }
 
 // On screen a changed label is copied there at once, and only that label: no paint cycle, and
@@ -293,9 +294,9 @@ TEST_F(ClockTick, ATaskMadeInTheMinuteBeforeGetsThePopupReady) {
     TickAt(At(2026, 12, 9, 8, 29, 10));
     ASSERT_EQ(ready, 0) << edit;
     if (edit)
-      main->EditItem(1, u"08:30", u"不循环", u"now");
+      main.items().EditItem(0, u"08:30", u"不循环", u"now");
     else
-      main->AddItem(u"08:30", u"周3", u"now");
+      main.items().AddItem(u"08:30", u"周3", u"now");
     TickAt(At(2026, 12, 9, 8, 29, 11));
     EXPECT_EQ(ready, 1) << edit;
     TickAt(At(2026, 12, 9, 8, 29, 12));
@@ -304,28 +305,54 @@ TEST_F(ClockTick, ATaskMadeInTheMinuteBeforeGetsThePopupReady) {
   }
 }
 
-TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksLowerIndexFirst) {
+// The popup slides in while other events run: the user may delete a task meanwhile. The done
+// mark belongs to the task that rang, not to whichever task has moved into its row.
+TEST_F(ClockTick, ATaskDeletedWhileItsReminderSlidesInLeavesTheOthersArmed) {
+  const Task later{u"09:00", u"不循环", u"later"};
+  for (const size_t deleted : {0, 1}) {
+    SCOPED_TRACE(deleted == 0 ? "the task that rang deleted" : "the task below it deleted");
+    StartAt(At(2026, 12, 9, 8, 29, 59), DataFileBytes({{u"08:30", u"不循环", u"now"}, later}));
+    const auto remind = main->onDue;
+    main->onDue = [&, remind](const std::u16string& time, const std::u16string& info) {
+      main.program().mnuItems.actID = deleted;
+      main.program().mnuItems.DeleteClick();
+      remind(time, info);
+    };
+    TickAt(kWed0830);
+    ASSERT_TRUE(PopupOpen());
+    EXPECT_EQ(main.program().frmRem.InfoText(), u"now");
+    const std::vector<Task> left = deleted == 0 ? std::vector<Task>{later}
+                                                : std::vector<Task>{{u"08:30 (已完成)", u"不循环", u"now"}};
+    EXPECT_EQ(main.items().All(), left);
+    ASSERT_EQ(main->RowCount(), 1u);
+    EXPECT_EQ(main->Row(0)->task(), left[0]);
+    EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes(left));
+    Stop();
+  }
+}
+
+TEST_F(ClockTick, TwoTasksInOneMinuteFireOnConsecutiveTicksEarlierFirst) {
   const std::string file = DataFileBytes({{u"08:30", u"不循环", u"first"}, {u"08:30", u"周135", u"second"}, {u"08:30", u"周67", u"third"}});
   StartAt(At(2026, 12, 9, 8, 29, 59), file);
   Tick();
   EXPECT_FALSE(PopupOpen());
 
   TickAt(kWed0830);
-  EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
-  EXPECT_EQ(TimeOf(2), u"08:30");
+  EXPECT_EQ(TimeOf(0), u"08:30 (已完成)");
+  EXPECT_EQ(TimeOf(1), u"08:30");
   ASSERT_TRUE(PopupOpen());
   EXPECT_EQ(main.program().frmRem.TimeText(), u"08:30");
   EXPECT_EQ(main.program().frmRem.InfoText(), u"first");
   const HWND popup = main.program().frmRem.hwnd();
 
   TickAt(At(2026, 12, 9, 8, 30, 0));
-  EXPECT_EQ(TimeOf(2), u"08:30 (已完成)");
+  EXPECT_EQ(TimeOf(1), u"08:30 (已完成)");
   EXPECT_EQ(main.program().frmRem.hwnd(), popup);  // the same popup: both are readable in it
   EXPECT_EQ(main.program().frmRem.TimeText(), u"08:30");
   EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second");
 
   for (int s = 1; s < 60; s += 7) TickAt(At(2026, 12, 9, 8, 30, s));
-  EXPECT_EQ(TimeOf(3), u"08:30");  // Wednesday is not in 周67
+  EXPECT_EQ(TimeOf(2), u"08:30");  // Wednesday is not in 周67
   EXPECT_EQ(main.program().frmRem.InfoText(), u"08:30  first\r\n08:30  second");
   EXPECT_TRUE(test::PumpUntil([&] { return main.program().frmRem.ringing(); }, 3000));
   EXPECT_EQ(seams.Starts(), 1);  // one slide, one sound
@@ -354,7 +381,7 @@ TEST_F(ClockTick, ATaskDueWhileThePopupRingsIsAddedBelow) {
 
   // Closed: the list goes with it, and the next reminder opens a fresh popup.
   SendMessageW(popup.closeButton(), BM_CLICK, 0, 0);
-  main->EditItem(2, u"09:05", u"周3", u"再一次");
+  main.items().EditItem(1, u"09:05", u"周3", u"再一次");
   TickAt(At(2026, 12, 9, 9, 5, 0));
   EXPECT_EQ(popup.InfoText(), u"再一次");
   EXPECT_EQ(popup.TimeText(), u"09:05");
@@ -420,13 +447,13 @@ TEST_F(ClockTick, KeysTypedElsewhereNeverReachThePopup) {
 TEST_F(ClockTick, AWeekdayTaskFiresOnItsDaysOnly) {
   StartAt(kWed0830, DataFileBytes({{u"09:00", u"周6", u"sat"}, {u"09:00", u"周1234567", u"daily"}}));
   for (int day = 7; day <= 13; ++day) {  // Monday 2026-12-07 .. Sunday 2026-12-13
-    main->EditItem(1, u"09:00", u"周6", u"sat");
-    main->EditItem(2, u"09:00", u"周1234567", u"daily");
+    main.items().EditItem(0, u"09:00", u"周6", u"sat");
+    main.items().EditItem(1, u"09:00", u"周1234567", u"daily");
     TickAt(At(2026, 12, day, 9, 0, 0));
     TickAt(At(2026, 12, day, 9, 0, 1));
     TickAt(At(2026, 12, day, 9, 0, 2));
-    EXPECT_EQ(TimeOf(1) == u"09:00 (已完成)", day == 12) << day;
-    EXPECT_EQ(TimeOf(2), u"09:00 (已完成)") << day;
+    EXPECT_EQ(TimeOf(0) == u"09:00 (已完成)", day == 12) << day;
+    EXPECT_EQ(TimeOf(1), u"09:00 (已完成)") << day;
     main.program().frmRem.Unload();
   }
 }
@@ -443,18 +470,18 @@ TEST_F(ClockTick, RowsThatCanNeverBeDueStayQuiet) {
   };
   StartAt(At(2026, 12, 9, 8, 29, 0));
   // The hidden template row is never due, whatever it holds.
-  main->Row(0)->SetTime(u"08:30");
-  main->Row(0)->SetCycle(u"不循环");
-  for (int i = 0; i < kMaxTasks; ++i) main->AddItem(u"", u"", u"x");
+  main->TemplateRow()->SetTime(u"08:30");
+  main->TemplateRow()->SetCycle(u"不循环");
+  for (int i = 0; i < kMaxTasks; ++i) main.items().AddItem(u"", u"", u"x");
   const size_t count = std::size(cases);
   for (size_t first = 0; first < count; first += kMaxTasks) {
-    for (int i = 1; i <= kMaxTasks; ++i) {
-      const Case& c = cases[std::min(first + static_cast<size_t>(i - 1), count - 1)];
-      main->EditItem(static_cast<short>(i), c.time, c.cycle, u"x");
+    for (size_t i = 0; i < static_cast<size_t>(kMaxTasks); ++i) {
+      const Case& c = cases[std::min(first + i, count - 1)];
+      main.items().EditItem(i, c.time, c.cycle, u"x");
     }
     for (int s = 0; s < 3; ++s) TickAt(At(2026, 12, 9, 8, 30, s));
     EXPECT_FALSE(PopupOpen()) << first;
-    EXPECT_EQ(main->Row(0)->SetTime(), u"08:30");
+    EXPECT_EQ(main->TemplateRow()->SetTime(), u"08:30");
   }
 }
 
@@ -464,20 +491,20 @@ TEST_F(ClockTick, MidnightRearmsRepeatingTasksAndAMidnightTaskFiresOnce) {
                     {u"07:00 (已完成)", u"不循环", u"once"},
                     {u"00:00", u"周1234567", u"midnight"}}));
   TickAt(At(2026, 12, 10, 0, 0, 0));  // Thursday
-  EXPECT_EQ(TimeOf(1), u"07:00");
-  EXPECT_EQ(TimeOf(2), u"07:00 (已完成)");
-  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+  EXPECT_EQ(TimeOf(0), u"07:00");
+  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"00:00 (已完成)");
   ASSERT_TRUE(PopupOpen());
   EXPECT_EQ(main.program().frmRem.InfoText(), u"midnight");
 
   for (int s = 0; s < 60; s += 3) TickAt(At(2026, 12, 10, 0, 0, s));
   EXPECT_EQ(main.program().frmRem.reminders().size(), 1u);  // a second firing would be listed
-  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"00:00 (已完成)");
 
   TickAt(At(2026, 12, 10, 0, 1, 0));
   main.program().frmRem.Unload();
   TickAt(At(2026, 12, 11, 0, 0, 0));  // the next midnight arms and fires it again
-  EXPECT_EQ(TimeOf(3), u"00:00 (已完成)");
+  EXPECT_EQ(TimeOf(2), u"00:00 (已完成)");
   ASSERT_TRUE(PopupOpen());
   EXPECT_EQ(main.program().frmRem.InfoText(), u"midnight");
 }
@@ -513,12 +540,12 @@ TEST_F(NeverMiss, AOneOffRingsOnceAcrossRestartsThatDayAndTheNext) {
   EXPECT_FALSE(RingsAt(At(2026, 12, 9, 15, 1)));
   Restart(At(2026, 12, 10, 9, 0));       // the next day, before its time
   EXPECT_FALSE(RingsAt(At(2026, 12, 10, 13, 10)));
-  EXPECT_EQ(TimeOf(1), u"13:10 (已完成)");
+  EXPECT_EQ(TimeOf(0), u"13:10 (已完成)");
 }
 
 TEST_F(NeverMiss, ADailyTaskSavedWithItsMarkYesterdayRingsToday) {
   StartAt(At(2026, 12, 10, 8, 0), DataFileBytes({{u"08:30 (已完成)", u"周1234567", u"daily"}}));
-  EXPECT_EQ(TimeOf(1), u"08:30");  // armed by the start, and saved so
+  EXPECT_EQ(TimeOf(0), u"08:30");  // armed by the start, and saved so
   EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"08:30", u"周1234567", u"daily"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
   Restart(At(2026, 12, 10, 8, 30, 45));  // started again within its minute: rang already
@@ -542,7 +569,7 @@ TEST_F(NeverMiss, AStoredMarkCountsForTodayOnlyWhenTheFileWasWrittenTodayInOrAft
   };
   for (const Story& s : stories) {
     StartAt(s.start, DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false, s.written);
-    EXPECT_EQ(TimeOf(1), s.rings ? u"07:00" : u"07:00 (已完成)") << s.name;
+    EXPECT_EQ(TimeOf(0), s.rings ? u"07:00" : u"07:00 (已完成)") << s.name;
     EXPECT_EQ(RingsAt(At(2026, 12, 9, 7, 0)), s.rings) << s.name;
     if (s.rings) {
       EXPECT_EQ(main.program().frmRem.InfoText(), u"吃药") << s.name;
@@ -552,11 +579,11 @@ TEST_F(NeverMiss, AStoredMarkCountsForTodayOnlyWhenTheFileWasWrittenTodayInOrAft
   // Started after the minute: armed, for tomorrow, unless it rang today.
   StartAt(At(2026, 12, 9, 9, 0), DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
           At(2026, 12, 8, 7, 0, 30));
-  EXPECT_EQ(TimeOf(1), u"07:00");
+  EXPECT_EQ(TimeOf(0), u"07:00");
   Stop();
   StartAt(At(2026, 12, 9, 9, 0), DataFileBytes({{u"07:00 (已完成)", u"周1234567", u"吃药"}}), false,
           At(2026, 12, 9, 7, 0, 1));
-  EXPECT_EQ(TimeOf(1), u"07:00 (已完成)");
+  EXPECT_EQ(TimeOf(0), u"07:00 (已完成)");
 }
 
 TEST_F(NeverMiss, ASleepAcrossMidnightArmsTheNewDay) {
@@ -564,7 +591,7 @@ TEST_F(NeverMiss, ASleepAcrossMidnightArmsTheNewDay) {
   EXPECT_TRUE(RingsAt(At(2026, 12, 9, 8, 30)));
   TickAt(At(2026, 12, 9, 23, 50));  // asleep from here ...
   TickAt(At(2026, 12, 10, 8, 0));   // ... to the next morning: no "00:00" tick in between
-  EXPECT_EQ(TimeOf(1), u"08:30");
+  EXPECT_EQ(TimeOf(0), u"08:30");
   EXPECT_EQ(test::ReadFileBytes(cfg()), DataFileBytes({{u"08:30", u"周1234567", u"daily"}}));
   EXPECT_TRUE(RingsAt(At(2026, 12, 10, 8, 30)));
 }

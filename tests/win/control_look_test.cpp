@@ -53,7 +53,7 @@ class ControlLookTest : public ::testing::Test {
     main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
     ASSERT_TRUE(main_);
     SetForegroundWindow(main_->hwnd());
-    main_->AddItem(u"08:30", u"周135", u"提醒");
+    main_.items().AddItem(u"08:30", u"周135", u"提醒");
   }
   void TearDown() override {
     main_.reset();
@@ -64,7 +64,7 @@ class ControlLookTest : public ::testing::Test {
 };
 
 TEST_F(ControlLookTest, RowLightsUpOverItsBareSurfaceAndTurnsBackWhenThePointerLeaves) {
-  TaskRow& row = *main_->Row(1);
+  TaskRow& row = *main_->Row(0);
   const HWND w = row.hwnd();
   // Centred in the 20 px below y 30 on the height of "test": y 32 with YaHei's 16 px line.
   const int lineHeight = [&] {
@@ -97,7 +97,7 @@ TEST_F(ControlLookTest, RowLightsUpOverItsBareSurfaceAndTurnsBackWhenThePointerL
 // The tooltip is made when the pointer first comes over the row, with the row's text as it
 // is then and as it changes later (a very long text cut to its first 1000 characters).
 TEST_F(ControlLookTest, TheTooltipComesWithTheFirstHoverAndFollowsTheText) {
-  TaskRow& row = *main_->Row(1);
+  TaskRow& row = *main_->Row(0);
   EXPECT_EQ(row.tooltip(), nullptr);
   const auto tipText = [&row] {
     wchar_t text[1100] = {};
@@ -142,17 +142,17 @@ int ThreadWindowCount() {
 // A deleted row takes all its windows along: its own and its tooltip, which is a window of
 // its own beside the main window, not a child that goes with the row.
 TEST_F(ControlLookTest, ADeletedRowLeavesNoWindowBehind) {
-  SendMessageW(main_->Row(1)->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));  // the library is loaded
-  ASSERT_NE(main_->Row(1)->tooltip(), nullptr);
+  SendMessageW(main_->Row(0)->hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));  // the library is loaded
+  ASSERT_NE(main_->Row(0)->tooltip(), nullptr);
   test::PumpMessages();
   const int before = ThreadWindowCount();
-  main_->AddItem(u"09:00", u"不循环", u"第二");
-  TaskRow& row = *main_->Row(2);
+  main_.items().AddItem(u"09:00", u"不循环", u"第二");
+  TaskRow& row = *main_->Row(1);
   SendMessageW(row.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));
   const HWND rowWindow = row.hwnd(), tooltip = row.tooltip();
   ASSERT_NE(tooltip, nullptr);
   EXPECT_EQ(ThreadWindowCount(), before + 2);
-  main_->RemoveLastRow();
+  main_.items().RemoveItem(1);
   test::PumpMessages();
   EXPECT_FALSE(IsWindow(rowWindow));
   EXPECT_FALSE(IsWindow(tooltip));
@@ -160,7 +160,7 @@ TEST_F(ControlLookTest, ADeletedRowLeavesNoWindowBehind) {
 }
 
 TEST_F(ControlLookTest, RowAndButtonTakeTheirOwnSizeAgainAndTurnNormal) {
-  TaskRow& row = *main_->Row(1);
+  TaskRow& row = *main_->Row(0);
   NewButton& button = *main_->btnNew();
   const struct {
     HWND w;
@@ -182,11 +182,11 @@ TEST_F(ControlLookTest, RowAndButtonTakeTheirOwnSizeAgainAndTurnNormal) {
 
 TEST_F(ControlLookTest, RowReportsEveryButtonReleaseOverItselfAndItsLabels) {
   std::vector<short> seen;
-  main_->onRowMouseUp = [&](TaskRow& row, short button) {
-    EXPECT_EQ(row.index(), 1);
+  main_->onRowMouseUp = [&](std::size_t at, short button) {
+    EXPECT_EQ(at, 0u);
     seen.push_back(button);
   };
-  const HWND w = main_->Row(1)->hwnd();
+  const HWND w = main_->Row(0)->hwnd();
   for (LPARAM at : {MAKELPARAM(120, 22), MAKELPARAM(12, 10), MAKELPARAM(20, 40)}) {
     SendMessageW(w, WM_LBUTTONUP, 0, at);
     SendMessageW(w, WM_RBUTTONUP, 0, at);
@@ -220,7 +220,7 @@ TEST_F(ControlLookTest, ButtonShowsItsHoverLookUntilThePointerLeaves) {
   test::PumpUntil([] { return false; }, 120);
   EXPECT_TRUE(button.hovered());
 
-  PointerOver(main_->Row(1)->hwnd(), 120, 22);  // onto the row below
+  PointerOver(main_->Row(0)->hwnd(), 120, 22);  // onto the row below
   EXPECT_TRUE(test::PumpUntil([&] { return !button.hovered(); }, 200));
   expectLook(kWhite, RGB(170, 170, 170), RGB(100, 100, 100));
 }

@@ -71,29 +71,30 @@ TEST_F(DataFileTest, ASaveDuringTheLoadKeepsTheTasksNotAddedYet) {
   ASSERT_TRUE(program->Start());
   const UINT_PTR probe = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK {
     MainWindow& main = program->frmMain;
-    if (deleted || main.HighestIndex() < 1 || main.Row(1)->Bounds().left != 1) return;
+    if (deleted || main.RowCount() < 1 || main.Row(0)->Bounds().left != main.layout().rowLeft) return;
     deleted = true;
-    program->mnuItems.actID = 1;
+    program->mnuItems.actID = 0;
     program->mnuItems.DeleteClick();  // runs inside the load's wait between two slide steps
   });
   main_->Show();
   ASSERT_TRUE(test::PumpUntil([&] { return main_->loadDone(); }));
   KillTimer(nullptr, probe);
   ASSERT_TRUE(deleted);
-  EXPECT_EQ(main_->Tasks(), Numbers(2, 5));
+  EXPECT_EQ(main_.items().All(), Numbers(2, 5));
   EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(Numbers(2, 5)));
 
   main_.reset();
   Start();
-  EXPECT_EQ(main_->Tasks(), Numbers(2, 5));
+  EXPECT_EQ(main_.items().All(), Numbers(2, 5));
 }
 
 TEST_F(DataFileTest, TheNewTaskButtonCountsTheTasksStillToBeAdded) {
   WriteFileBytes(cfg(), DataFileBytes(Numbers(1, 5)));
   main_ = test::MakeProgram(cfg());
   ASSERT_TRUE(main_.program().Start());
-  EXPECT_EQ(main_->HighestIndex(), 0);
-  EXPECT_EQ(main_->TaskCount(), 5);  // the list is full before a row has slid in
+  EXPECT_EQ(main_->RowCount(), 0u);
+  EXPECT_TRUE(main_.items().empty());
+  EXPECT_FALSE(main_.items().HasRoom());  // the list is full before a row has slid in
 }
 
 // Another program reads the file over and over while the program saves two lists in turn:
@@ -122,8 +123,7 @@ TEST_F(DataFileTest, AReaderNeverFindsTheFileMissingOrTornDuringSaves) {
     int failedSaves = 0;
     for (int i = 0; i < 5000 && (i < 120 || reads < 100); ++i) {
       const std::vector<Task>& list = i % 2 ? a : b;
-      for (short row = 1; row <= 5; ++row)
-        main_->EditItem(row, list[row - 1].time, list[row - 1].cycle, list[row - 1].info);
+      for (size_t at = 0; at < 5; ++at) main_.items().EditItem(at, list[at].time, list[at].cycle, list[at].info);
       failedSaves += !main_->SaveData();
     }
     stop = true;
@@ -156,7 +156,7 @@ TEST_F(DataFileTest, TheCopyOfAnInterruptedSwapIsTakenWhenTheFileIsGone) {
     DeleteFileW(cfg().c_str());
     WriteFileBytes(cfg() + L".new", c.pending);
     Start();
-    EXPECT_EQ(main_->Tasks(), c.rows) << c.name;
+    EXPECT_EQ(main_.items().All(), c.rows) << c.name;
     EXPECT_EQ(FileExists(cfg()), c.taken) << c.name;
     if (c.taken) {
       EXPECT_EQ(ReadFileBytes(cfg()), whole) << c.name;  // the seal is cut off
@@ -227,8 +227,8 @@ TEST_F(DataFileTest, ASaveKeepsWhatIsTheUsers) {
     WriteFileBytes(cfg(), c.file);
     ASSERT_TRUE(SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     Start();
-    EXPECT_EQ(main_->Tasks(), Numbers(1, 2)) << c.name;
-    main_->AddItem(u"03:00", u"不循环", u"任务3");
+    EXPECT_EQ(main_.items().All(), Numbers(1, 2)) << c.name;
+    main_.items().AddItem(u"03:00", u"不循环", u"任务3");
     EXPECT_TRUE(main_->SaveData()) << c.name;
     EXPECT_EQ(ReadFileBytes(cfg()), c.want) << c.name;
     EXPECT_TRUE(GetFileAttributesW(cfg().c_str()) & FILE_ATTRIBUTE_HIDDEN) << c.name;
@@ -242,10 +242,10 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverWrittenAndTheFailureIsToldOnce) {
   WriteFileBytes(cfg(), stored);
   ASSERT_TRUE(SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_READONLY));
   Start();
-  EXPECT_EQ(main_->Tasks(), Numbers(1, 2));
-  main_->AddItem(u"12:00", u"不循环", u"新的");
+  EXPECT_EQ(main_.items().All(), Numbers(1, 2));
+  main_.items().AddItem(u"12:00", u"不循环", u"新的");
   EXPECT_FALSE(main_->SaveData());
-  main_->EditItem(1, u"13:00", u"周1", u"又改了");
+  main_.items().EditItem(0, u"13:00", u"周1", u"又改了");
   EXPECT_FALSE(main_->SaveData());
   test::PumpMessages();
   ASSERT_EQ(test::ShownBoxes().size(), 1u);  // once a run
@@ -253,8 +253,8 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverWrittenAndTheFailureIsToldOnce) {
   EXPECT_EQ(box.owner, main_->hwnd());
   EXPECT_NE(box.text.find(cfg()), std::wstring::npos);
   EXPECT_NE(box.text.find(L"只读"), std::wstring::npos);
-  EXPECT_EQ(main_->Row(1)->SetTime(), u"13:00");  // the rows keep what the user did
-  EXPECT_EQ(main_->HighestIndex(), 3);
+  EXPECT_EQ(main_->Row(0)->SetTime(), u"13:00");  // the rows keep what the user did
+  EXPECT_EQ(main_->RowCount(), 3u);
   EXPECT_EQ(ReadFileBytes(cfg()), stored);        // not even the "Config" section went
   EXPECT_TRUE(IsReadOnlyFile(cfg()));
   SetFileAttributesW(cfg().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -284,7 +284,7 @@ TEST_F(DataFileTest, SomethingInTheTemporaryFilesWayIsToldOnceAndNamed) {
     test::ShownBoxes().clear();
     Start();
     c.plant();
-    main_->AddItem(u"12:00", u"不循环", u"x");
+    main_.items().AddItem(u"12:00", u"不循环", u"x");
     EXPECT_FALSE(main_->SaveData()) << c.name;
     EXPECT_FALSE(main_->SaveData()) << c.name;
     test::PumpMessages();
@@ -299,7 +299,7 @@ TEST_F(DataFileTest, SomethingInTheTemporaryFilesWayIsToldOnceAndNamed) {
   Start();
   EXPECT_FALSE(FileExists(temp));  // the file is there: the leftover goes at the start
   WriteFileBytes(temp, "a leftover copy");
-  main_->AddItem(u"12:00", u"不循环", u"y");
+  main_.items().AddItem(u"12:00", u"不循环", u"y");
   EXPECT_TRUE(main_->SaveData());
   EXPECT_FALSE(FileExists(temp));
 }
@@ -318,10 +318,10 @@ TEST_F(DataFileTest, AFileTooLargeToReadIsToldAndNeverWrittenOver) {
     CloseHandle(f);
   }
   Start();
-  EXPECT_EQ(main_->HighestIndex(), 0);
+  EXPECT_EQ(main_->RowCount(), 0u);
   ASSERT_EQ(test::ShownBoxes().size(), 1u);
   EXPECT_NE(test::ShownBoxes()[0].text.find(L"无法读取"), std::wstring::npos);
-  main_->AddItem(u"12:00", u"不循环", u"x");
+  main_.items().AddItem(u"12:00", u"不循环", u"x");
   EXPECT_FALSE(main_->SaveData());
   test::PumpMessages();
   EXPECT_EQ(test::ShownBoxes().size(), 1u);

@@ -50,9 +50,10 @@ std::vector<PixelRect> MainPlaces(MainWindow& main) {
   GetClientRect(main.UI()->hwnd(), &panel);
   std::vector<PixelRect> places{Px(window), Px(panel), ChildBox(main.btnNew()->hwnd()),
                                 ChildBox(main.Msg()->hwnd()), ChildBox(main.Msg()->closeMark())};
-  for (int i = 0; i <= main.HighestIndex(); ++i) {
-    places.push_back(ChildBox(main.Row(i)->hwnd()));
-    places.push_back(Px(main.Row(i)->InfoRect()));
+  for (const TaskRow* row : {main.TemplateRow(), main.Row(0), main.Row(1), main.Row(2), main.Row(3), main.Row(4)}) {
+    if (!row) continue;
+    places.push_back(ChildBox(row->hwnd()));
+    places.push_back(Px(row->InfoRect()));
   }
   for (auto label : {ClockPanel::Label::Time, ClockPanel::Label::Second, ClockPanel::Label::Date})
     places.push_back(Px(main.UI()->LabelRect(label)));
@@ -79,7 +80,7 @@ TEST_F(DpiChange, TheMainWindowFollowsItsMonitorAndComesBackToTheSamePixels) {
   WriteFileBytes(dir_.File(L"Tavik.cfg"), "[Data]\r\nData=" + ToAnsi(stored) + "\r\n");
   main_ = test::StartMainWindow(dir_.File(L"Tavik.cfg"));
   ASSERT_TRUE(main_);
-  ASSERT_EQ(main_->HighestIndex(), 3);
+  ASSERT_EQ(main_->RowCount(), 3u);
   ASSERT_EQ(main_->dpi(), 96);
   const std::vector<PixelRect> at96 = MainPlaces(*main_);
   const RECT start = main_->Bounds();
@@ -97,14 +98,23 @@ TEST_F(DpiChange, TheMainWindowFollowsItsMonitorAndComesBackToTheSamePixels) {
     EXPECT_EQ(ChildBox(main_->btnNew()->hwnd()), m.newButton);
     EXPECT_EQ(ChildBox(main_->Msg()->hwnd()), m.messageBar);
     EXPECT_EQ(ChildBox(main_->Msg()->closeMark()), m.messageClose);
-    for (int i = 0; i <= 3; ++i) {
-      const int top = m.templateTop + i * m.rowHeight;
-      const int left = i == 0 ? m.newButton.left : m.rowLeft;
-      EXPECT_EQ(ChildBox(main_->Row(i)->hwnd()), (PixelRect{left, top, left + m.rowWidth, top + m.rowHeight}))
-          << "row " << i;
+    // The template lies over the button, and each task's row right below the one above it,
+    // as wide as the window inside its border and within it.
+    const PixelRect templateBox = ChildBox(main_->TemplateRow()->hwnd());
+    EXPECT_EQ(templateBox.left, m.newButton.left);
+    EXPECT_EQ(templateBox.bottom, m.newButton.bottom);
+    PixelRect above = templateBox;
+    for (size_t i = 0; i < main_->RowCount(); ++i) {
+      const PixelRect box = ChildBox(main_->Row(i)->hwnd());
+      EXPECT_EQ(box.top, above.bottom) << "task " << i;
+      EXPECT_EQ(box.left, m.rowLeft) << "task " << i;
+      EXPECT_EQ(box.right, m.width - LayoutClock(dpi).border) << "task " << i;
+      EXPECT_EQ(Height(box), m.rowHeight) << "task " << i;
+      EXPECT_LE(box.bottom, m.height) << "task " << i;
+      above = box;
     }
     const RowLayout row = LayoutRow(dpi);
-    EXPECT_EQ(main_->Row(1)->InfoRect().right, row.infoLeft + row.infoWidth);
+    EXPECT_EQ(main_->Row(0)->InfoRect().right, row.infoLeft + row.infoWidth);
     // The strips drawn for it (or scaled from the next larger drawing), placed by its rule.
     const StripSize strip = PickArt(kButtonFrame, kButtonFrames, dpi).drawn;
     const PanelGeometry& g = main_->UI()->geometry();

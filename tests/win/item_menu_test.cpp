@@ -1,9 +1,10 @@
 // "删除" of the item menu on a list of its own: the later tasks move up with their texts and
-// marks, the last row goes, and the list is saved once.
+// marks, the rows show it, and the list is saved once.
 #include "editing/item_menu.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "editing/new_task_dialog.h"
@@ -11,33 +12,26 @@
 namespace tavik {
 namespace {
 
-class ListOf : public TaskList {
+// The list with an owner that keeps a copy of what the rows would show, and counts the saves.
+class Rows : public TaskList::Owner {
  public:
-  explicit ListOf(std::vector<Task> initial) : tasks(std::move(initial)) {}
-  HWND Owner() const override { return nullptr; }
-  int HighestIndex() const override { return static_cast<int>(tasks.size()); }
-  int TaskCount() const override { return HighestIndex(); }
-  Task RowTask(int index) const override {
-    return index >= 1 && index <= HighestIndex() ? tasks[static_cast<size_t>(index - 1)] : Task{};
-  }
-  RECT RowScreenRect(int) const override { return {}; }
-  void AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) override {
-    tasks.push_back({time, cycle, tips});
-  }
-  void EditItem(short id, const std::u16string& time, const std::u16string& cycle,
-                const std::u16string& tips) override {
-    if (id >= 1 && id <= HighestIndex()) tasks[static_cast<size_t>(id - 1)] = {time, cycle, tips};
-  }
-  void RemoveLastRow() override {
-    if (!tasks.empty()) tasks.pop_back();
+  explicit Rows(TaskList& items) : items_(items) { items.SetOwner(this); }
+  ~Rows() { items_.SetOwner(nullptr); }
+  void TaskAdded(std::size_t) override { shown.push_back(items_[shown.size()]); }
+  void TaskChanged(std::size_t at) override { shown[at] = items_[at]; }
+  void TaskRemoved(std::size_t at) override {
+    for (std::size_t i = at; i < items_.size(); ++i) shown[i] = items_[i];
+    shown.pop_back();
   }
   bool SaveData() override {
     ++saves;
     return true;
   }
-
-  std::vector<Task> tasks;
+  std::vector<Task> shown;
   int saves = 0;
+
+ private:
+  TaskList& items_;
 };
 
 TEST(ItemMenuDelete, LaterTasksMoveUpWithTheirMarks) {
@@ -50,30 +44,32 @@ TEST(ItemMenuDelete, LaterTasksMoveUpWithTheirMarks) {
   const struct {
     const char* name;
     std::vector<Task> before;
-    int row;
+    std::optional<std::size_t> at;
     bool done;
     std::vector<Task> after;
   } cases[] = {
-      {"last of three", {a, b, c}, 3, true, {a, b}},
-      {"first of three", {a, b, c}, 1, true, {b, c}},
-      {"middle of three", {a, b, c}, 2, true, {a, c}},
-      {"only task", {a}, 1, true, {}},
-      {"done task", {a, bDone, c}, 2, true, {a, c}},
-      {"above a done task", {a, bDone, c}, 1, true, {bDone, c}},
-      {"second of five", {a, b, c, d, e}, 2, true, {a, c, d, e}},
-      {"template row", {a, b, c}, 0, false, {a, b, c}},
-      {"past the end", {a, b, c}, 4, false, {a, b, c}},
-      {"negative", {a, b, c}, -1, false, {a, b, c}},
-      {"empty list", {}, 1, false, {}},
+      {"last of three", {a, b, c}, 2, true, {a, b}},
+      {"first of three", {a, b, c}, 0, true, {b, c}},
+      {"middle of three", {a, b, c}, 1, true, {a, c}},
+      {"only task", {a}, 0, true, {}},
+      {"done task", {a, bDone, c}, 1, true, {a, c}},
+      {"above a done task", {a, bDone, c}, 0, true, {bDone, c}},
+      {"second of five", {a, b, c, d, e}, 1, true, {a, c, d, e}},
+      {"no menu opened yet", {a, b, c}, std::nullopt, false, {a, b, c}},
+      {"past the end", {a, b, c}, 3, false, {a, b, c}},
+      {"empty list", {}, 0, false, {}},
   };
   for (const auto& cs : cases) {
-    ListOf list(cs.before);
-    NewTaskDialog dialog(list);
-    ItemMenu menu(list, dialog);
-    menu.actID = static_cast<short>(cs.row);
+    TaskList items;
+    Rows rows(items);
+    for (const Task& t : cs.before) items.AddItem(t.time, t.cycle, t.info);
+    NewTaskDialog dialog(items);
+    ItemMenu menu(items, dialog, [] { return HWND{}; });
+    menu.actID = cs.at;
     menu.DeleteClick();
-    EXPECT_EQ(list.tasks, cs.after) << cs.name;
-    EXPECT_EQ(list.saves, cs.done ? 1 : 0) << cs.name;
+    EXPECT_EQ(std::vector<Task>(items.begin(), items.end()), cs.after) << cs.name;
+    EXPECT_EQ(rows.shown, cs.after) << cs.name;
+    EXPECT_EQ(rows.saves, cs.done ? 1 : 0) << cs.name;
   }
 }
 

@@ -110,8 +110,8 @@ TEST_F(KeyboardTest, EscClosesTheDialogOnlyWhileNothingWasTypedOrPicked) {
     dlg().Unload();
   }
   // An edit shows the task as it is: Esc closes it until something is changed.
-  main_->AddItem(u"08:30", u"周135", u"开会");
-  dlg().FillFrom(1, main_->Row(1)->task());
+  main_.items().AddItem(u"08:30", u"周135", u"开会");
+  dlg().FillFrom(0, main_.items()[0]);
   OpenDialog();
   SetFocus(C(Dlg::kTipsId));
   Key(VK_ESCAPE);
@@ -123,7 +123,7 @@ TEST_F(KeyboardTest, EnterPressesTheFocusedButtonOnly) {
   struct Case {
     int focus;
     bool closes;
-    int rows;
+    size_t rows;
   };
   const Case cases[] = {
       {Dlg::kHourId, false, 0},
@@ -138,7 +138,7 @@ TEST_F(KeyboardTest, EnterPressesTheFocusedButtonOnly) {
     SetFocus(C(c.focus));
     Key(VK_RETURN);
     EXPECT_EQ(!dlg().IsAlive(), c.closes) << "Enter on control " << c.focus;
-    EXPECT_EQ(main_->TaskCount(), c.rows) << "Enter on control " << c.focus;
+    EXPECT_EQ(main_.items().All().size(), c.rows) << "Enter on control " << c.focus;
     if (dlg().IsAlive()) dlg().Unload();
   }
 }
@@ -201,18 +201,18 @@ TEST_F(KeyboardTest, EnterAndEscCloseThePopupAndStopItsSound) {
 // The main window: Tab reaches the new-task button, then the rows in their order; Enter or
 // Space on the button opens the dialog; the focus is drawn only once the keyboard is used.
 TEST_F(KeyboardTest, TheButtonAndTheRowsAreReachedWithTabAndShowTheFocusOnlyThen) {
-  main_->AddItem(u"08:30", u"不循环", u"喝水");
-  main_->AddItem(u"09:00", u"周135", u"开会");
+  main_.items().AddItem(u"08:30", u"不循环", u"喝水");
+  main_.items().AddItem(u"09:00", u"周135", u"开会");
   const HWND button = main_->btnNew()->hwnd();
   // The mouse never puts the keyboard on a row or the button, so it never shows a focus.
   SetFocus(main_->hwnd());
-  for (const HWND w : {main_->Row(1)->hwnd(), main_->Row(2)->hwnd()}) {
+  for (const HWND w : {main_->Row(0)->hwnd(), main_->Row(1)->hwnd()}) {
     SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
     SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
     EXPECT_FALSE(FocusCueVisible(w));
   }
   EXPECT_EQ(GetFocus(), main_->hwnd());
-  const HWND order[] = {button, main_->Row(1)->hwnd(), main_->Row(2)->hwnd()};
+  const HWND order[] = {button, main_->Row(0)->hwnd(), main_->Row(1)->hwnd()};
   for (const HWND w : order) {
     Key(VK_TAB);
     EXPECT_EQ(GetFocus(), w);
@@ -247,20 +247,20 @@ struct MenuSeen {
 MenuSeen* MenuSeen::current = nullptr;
 
 TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenTheRowsMenuAtTheRow) {
-  main_->AddItem(u"08:30", u"不循环", u"喝水");
-  main_->AddItem(u"09:00", u"周135", u"开会");
+  main_.items().AddItem(u"08:30", u"不循环", u"喝水");
+  main_.items().AddItem(u"09:00", u"周135", u"开会");
   RECT row;
-  GetWindowRect(main_->Row(2)->hwnd(), &row);
+  GetWindowRect(main_->Row(1)->hwnd(), &row);
   for (const bool shiftF10 : {false, true}) {
-    main_.program().mnuItems.actID = 0;
+    main_.program().mnuItems.actID.reset();
     MenuSeen seen;
     MenuSeen::current = &seen;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &MenuSeen::Look);
-    SetFocus(main_->Row(2)->hwnd());
+    SetFocus(main_->Row(1)->hwnd());
     Key(shiftF10 ? VK_F10 : VK_APPS, shiftF10);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(seen.open) << shiftF10;
-    EXPECT_EQ(main_.program().mnuItems.actID, 2) << shiftF10;
+    EXPECT_EQ(main_.program().mnuItems.actID, std::optional<std::size_t>(1)) << shiftF10;
     EXPECT_GE(seen.rect.left, row.left) << shiftF10;
     EXPECT_LE(seen.rect.top, row.bottom) << shiftF10;
   }
@@ -335,10 +335,10 @@ TEST_F(KeyboardTest, EveryDrawnControlHasTheNameAScreenReaderSays) {
   test::Seams seams;
   seams.now = test::At(2026, 12, 9, 8, 5, 7);
   main_->UI()->Tick();
-  main_->AddItem(u"08:30", u"不循环", u"喝水");
-  EXPECT_EQ(TextOf(main_->Row(1)->hwnd()), L"08:30 不循环 喝水");
-  main_->Row(1)->SetTime(u"08:30 (已完成)");  // kept current
-  EXPECT_EQ(TextOf(main_->Row(1)->hwnd()), L"08:30 (已完成) 不循环 喝水");
+  main_.items().AddItem(u"08:30", u"不循环", u"喝水");
+  EXPECT_EQ(TextOf(main_->Row(0)->hwnd()), L"08:30 不循环 喝水");
+  main_->Row(0)->SetTime(u"08:30 (已完成)");  // kept current
+  EXPECT_EQ(TextOf(main_->Row(0)->hwnd()), L"08:30 (已完成) 不循环 喝水");
   EXPECT_EQ(TextOf(main_->btnNew()->hwnd()), L"新建任务");
   main_->Msg()->DrawText(u"发现新版本 0.5.2");
   EXPECT_EQ(TextOf(main_->Msg()->hwnd()), L"发现新版本 0.5.2");

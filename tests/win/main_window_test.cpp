@@ -20,6 +20,35 @@ using test::WriteFileBytes;
 
 std::string Records(std::initializer_list<Task> tasks) { return ToAnsi(SerializeTasks(tasks)); }
 
+PixelRect Box(const Window& w) {
+  const RECT r = w.Bounds();
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// The rows as they stand once every slide has ended: the hidden template over the new-task
+// button, and a shown row for each task, right below the one above it, as wide as the window
+// inside its border and within it, showing its task.
+void ExpectRowsInPlace(const MainWindow& main, const TaskList& items) {
+  const MainLayout& m = main.layout();
+  ASSERT_EQ(main.RowCount(), items.size());
+  PixelRect above = Box(*main.TemplateRow());
+  EXPECT_FALSE(IsWindowVisible(main.TemplateRow()->hwnd()));
+  EXPECT_EQ(above.left, m.newButton.left);
+  EXPECT_EQ(above.bottom, m.newButton.bottom);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TaskRow& row = *main.Row(i);
+    const PixelRect box = Box(row);
+    EXPECT_EQ(box.top, above.bottom) << i;
+    EXPECT_EQ(box.left, m.rowLeft) << i;
+    EXPECT_EQ(box.right, m.rowLeft + m.rowWidth) << i;
+    EXPECT_EQ(Height(box), m.rowHeight) << i;
+    EXPECT_LE(box.bottom, m.height) << i;
+    EXPECT_TRUE(IsWindowVisible(row.hwnd())) << i;
+    EXPECT_EQ(row.task(), items[i]) << i;
+    above = box;
+  }
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void Start(const std::string& cfgBytes, bool writeFile = true) {
@@ -48,11 +77,8 @@ TEST_F(MainWindowTest, StartsFramelessAtItsSizeWithTheTemplateRowHidden) {
   wchar_t title[32];
   GetWindowTextW(main_->hwnd(), title, 32);
   EXPECT_STREQ(title, L"Tavik");
-  EXPECT_EQ(main_->HighestIndex(), 0);
-  const RECT t = main_->Row(0)->Bounds();
-  EXPECT_EQ(t.left, 1);
-  EXPECT_EQ(t.top, 90);
-  EXPECT_FALSE(IsWindowVisible(main_->Row(0)->hwnd()));
+  EXPECT_TRUE(main_.items().empty());
+  ExpectRowsInPlace(*main_, main_.items());
   EXPECT_FALSE(FileExists(cfg()));  // a missing file is not created by the start
 }
 
@@ -60,16 +86,10 @@ TEST_F(MainWindowTest, SevenStoredTasksGiveFiveRowsInPlaceAndFiveSaved) {
   Start("[Data]\r\nData=" +
         Records({Numbered(1), Numbered(2), Numbered(3), Numbered(4), Numbered(5), Numbered(6), Numbered(7)}) +
         "\r\n");
-  ASSERT_EQ(main_->HighestIndex(), 5);
-  for (int i = 1; i <= 5; ++i) {
-    const RECT r = main_->Row(i)->Bounds();
-    EXPECT_EQ(r.left, 1) << i;
-    EXPECT_EQ(r.top, 90 + 50 * i) << i;  // 140, 190, 240, 290, 340
-    EXPECT_EQ(r.right - r.left, 240);
-    EXPECT_EQ(r.bottom - r.top, 50);
-    EXPECT_TRUE(IsWindowVisible(main_->Row(i)->hwnd()));
-    EXPECT_EQ(main_->Row(i)->task(), Numbered(i));
-  }
+  ASSERT_EQ(main_.items().size(), 5u);
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(main_.items()[i], Numbered(static_cast<int>(i) + 1));
+  ExpectRowsInPlace(*main_, main_.items());
+  EXPECT_EQ(Box(*main_->Row(4)).bottom, main_->layout().height - LayoutClock(main_->dpi()).border);  // the fifth fills the window
   ASSERT_TRUE(main_->SaveData());
   EXPECT_EQ(ReadFileBytes(cfg()),
             "[Data]\r\nData=" + Records({Numbered(1), Numbered(2), Numbered(3), Numbered(4), Numbered(5)}) + "\r\n");
@@ -80,8 +100,8 @@ TEST_F(MainWindowTest, LoadingThenSavingKeepsTheFileByteForByteAndOtherSections)
                            Records({{u"08:30 (已完成)", u"不循环", u"a;b,c"}, {u"23:55", u"周7", u"\U0001F600 表情"}}) +
                            "\r\n[Tail]\r\nx=1\r\n";
   Start(file);
-  ASSERT_EQ(main_->HighestIndex(), 2);
-  EXPECT_EQ(main_->Row(1)->RemInfo(), u"a;b,c");
+  ASSERT_EQ(main_.items().size(), 2u);
+  EXPECT_EQ(main_->Row(0)->RemInfo(), u"a;b,c");
   ASSERT_TRUE(main_->SaveData());
   EXPECT_EQ(ReadFileBytes(cfg()), file);
 }
@@ -94,8 +114,8 @@ TEST_F(MainWindowTest, ConfigSectionIsRemovedAtStartAndDataKept) {
 
 TEST_F(MainWindowTest, AddEditAndSaveWriteTheWorkedExample) {
   Start("", false);
-  main_->AddItem(u"07:00", u"周1", u"x");
-  main_->EditItem(1, u"08:30", u"不循环", u"abc");
+  main_.items().AddItem(u"07:00", u"周1", u"x");
+  main_.items().EditItem(0, u"08:30", u"不循环", u"abc");
   ASSERT_TRUE(main_->SaveData());
   EXPECT_EQ(ReadFileBytes(cfg()), "[Data]\r\nData=mdG6mZa7SRVrRBU3o2fIyW==,\r\n");
 }
@@ -103,7 +123,7 @@ TEST_F(MainWindowTest, AddEditAndSaveWriteTheWorkedExample) {
 TEST_F(MainWindowTest, AFailedSaveLeavesThePreviousFileWhole) {
   const std::string old = "[Data]\r\nData=" + Records({Numbered(1), Numbered(2)}) + "\r\n";
   Start(old);
-  main_->EditItem(1, u"09:00", u"不循环", u"changed");
+  main_.items().EditItem(0, u"09:00", u"不循环", u"changed");
 
   // The temporary file cannot be created: a folder stands in its place.
   ASSERT_TRUE(CreateDirectoryW((cfg() + L".new").c_str(), nullptr));
@@ -127,37 +147,37 @@ TEST_F(MainWindowTest, LoadRunsOnceEvenWhenPingFiresAgainDuringTheSlides) {
   Start("[Data]\r\nData=" + Records({Numbered(1), Numbered(2)}) + "\r\n");
   SendMessageW(main_->hwnd(), WM_TIMER, MainWindow::kPingTimerId, 0);
   test::PumpMessages();
-  EXPECT_EQ(main_->HighestIndex(), 2);
+  EXPECT_EQ(main_.items().size(), 2u);
+  ExpectRowsInPlace(*main_, main_.items());
 }
 
 TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
   Start("", false);
-  main_->AddItem(u"08:00", u"不循环", u"first");
-  // While the second row slides, another row is added from inside its wait (as a click could).
-  static MainWindow* main;
-  main = main_.get();
+  main_.items().AddItem(u"08:00", u"不循环", u"first");
+  // While the second row slides, another task is added from inside its wait (as a click could).
+  static TaskList* items;
+  items = &main_.items();
   SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
     KillTimer(nullptr, id);
-    main->AddItem(u"10:00", u"不循环", u"third");
+    items->AddItem(u"10:00", u"不循环", u"third");
   });
-  main_->AddItem(u"09:00", u"不循环", u"second");
-  ASSERT_EQ(main_->HighestIndex(), 3);
-  for (int i = 1; i <= 3; ++i) {
-    EXPECT_EQ(main_->Row(i)->Bounds().left, 1) << i;
-    EXPECT_EQ(main_->Row(i)->Bounds().top, 90 + 50 * i) << i;
-  }
+  main_.items().AddItem(u"09:00", u"不循环", u"second");
+  ASSERT_EQ(main_.items().size(), 3u);
+  EXPECT_EQ(main_.items()[2].info, u"third");
+  ExpectRowsInPlace(*main_, main_.items());
 }
 
 TEST_F(MainWindowTest, ARowRemovedWhileSlidingEndsItsSlide) {
   Start("", false);
-  static MainWindow* main;
-  main = main_.get();
+  static TaskList* items;
+  items = &main_.items();
   SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
     KillTimer(nullptr, id);
-    main->RemoveLastRow();
+    items->RemoveItem(0);
   });
-  main_->AddItem(u"09:00", u"不循环", u"gone");
-  EXPECT_EQ(main_->HighestIndex(), 0);
+  main_.items().AddItem(u"09:00", u"不循环", u"gone");
+  EXPECT_TRUE(main_.items().empty());
+  EXPECT_EQ(main_->RowCount(), 0u);
 }
 
 TEST_F(MainWindowTest, TheTenMinuteTimerChecksAtTenMinutesThenEveryThreeHoursAndTrimsEveryTwenty) {

@@ -66,8 +66,8 @@ class TaskEditingTest : public ::testing::Test {
   std::wstring Counter() { return TextOf(C(Dlg::kCounterId)); }
   std::wstring Tips() { return TextOf(C(Dlg::kTipsId)); }
   bool Checked(int day) { return SendMessageW(C(Dlg::kWeekId + day - 1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void OpenEdit(short row) {
-    main_.program().mnuItems.actID = row;
+  void OpenEdit(std::size_t at) {
+    main_.program().mnuItems.actID = at;
     main_.program().mnuItems.EditClick();
   }
 
@@ -162,17 +162,19 @@ TEST_F(TaskEditingTest, CreateAddsSavesAndClosesWithTheCycleOfTheCheckedDays) {
   for (const auto& c : cases) {
     PressNew();
     ASSERT_TRUE(dlg().IsAlive());
-    EXPECT_EQ(dlg().ID, 0);
+    EXPECT_FALSE(dlg().ID);
     Pick(c.hour, c.minute);
     CheckDays(c.days);
     Type(c.typed);
     Press(Dlg::kCreateId);
     EXPECT_FALSE(dlg().IsAlive());
     expected.push_back(c.expected);
-    ASSERT_EQ(main_->Tasks(), expected);
-    const RECT r = main_->Row(main_->HighestIndex())->Bounds();
-    EXPECT_EQ(r.left, 1);
-    EXPECT_EQ(r.top, 90 + 50 * main_->HighestIndex());
+    ASSERT_EQ(main_.items().All(), expected);
+    // The new row has slid into its place, right below the one above it.
+    const RECT r = main_->Row(expected.size() - 1)->Bounds();
+    const RECT above = (expected.size() > 1 ? main_->Row(expected.size() - 2) : main_->TemplateRow())->Bounds();
+    EXPECT_EQ(r.left, main_->layout().rowLeft);
+    EXPECT_EQ(r.top, above.bottom);
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(expected));
   }
 }
@@ -186,7 +188,7 @@ TEST_F(TaskEditingTest, AMissingHourOrMinuteChangesNothing) {
     ASSERT_TRUE(dlg().IsAlive());
     EXPECT_TRUE(IsWindowVisible(dlg().hwnd()));
     EXPECT_EQ(Tips(), L"");  // not even the "无" of an empty text
-    EXPECT_EQ(main_->HighestIndex(), 0);
+    EXPECT_TRUE(main_.items().empty());
     EXPECT_FALSE(FileExists(cfg()));
   }
 }
@@ -199,7 +201,7 @@ TEST_F(TaskEditingTest, CounterFollowsTypingEditsAndTheNoTextDefault) {
   SendMessageW(C(Dlg::kTipsId), WM_CHAR, VK_BACK, 1);
   EXPECT_EQ(Counter(), L"76/80 字");
 
-  OpenEdit(1);
+  OpenEdit(0);
   EXPECT_EQ(Tips(), L"0123456789");
   EXPECT_EQ(Counter(), L"70/80 字");
 
@@ -210,7 +212,7 @@ TEST_F(TaskEditingTest, CounterFollowsTypingEditsAndTheNoTextDefault) {
   Type(u"\b");
   Press(Dlg::kCreateId);
   EXPECT_EQ(shown, (std::vector<std::wstring>{L"80/80 字", L"79/80 字"}));
-  EXPECT_EQ(main_->Row(1)->task(), (Task{u"07:00", u"不循环", u"无"}));
+  EXPECT_EQ(main_->Row(0)->task(), (Task{u"07:00", u"不循环", u"无"}));
 }
 
 TEST_F(TaskEditingTest, TextStopsAtEightyUnlessASelectionIsReplaced) {
@@ -238,11 +240,11 @@ TEST_F(TaskEditingTest, ButtonOpensTheDialogOnlyWhileFourTasksOrFewerExist) {
   std::vector<Task> tasks;
   for (int i = 1; i <= 5; ++i) tasks.push_back({u"0" + Ascii(std::to_string(i)) + u":00", u"不循环", u"t"});
   Start(tasks);
-  ASSERT_EQ(main_->HighestIndex(), 5);
+  ASSERT_EQ(main_.items().size(), 5u);
   PressNew();
   EXPECT_FALSE(dlg().IsAlive());
 
-  main_.program().mnuItems.actID = 5;
+  main_.program().mnuItems.actID = 4;
   main_.program().mnuItems.DeleteClick();
   const HWND button = main_->btnNew()->hwnd();
   SendMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 20));
@@ -252,11 +254,11 @@ TEST_F(TaskEditingTest, ButtonOpensTheDialogOnlyWhileFourTasksOrFewerExist) {
   ASSERT_TRUE(dlg().IsAlive());
 
   // A second press while an edit is open brings that same dialog forward, still an edit.
-  OpenEdit(2);
+  OpenEdit(1);
   const HWND first = dlg().hwnd();
   PressNew();
   EXPECT_EQ(dlg().hwnd(), first);
-  EXPECT_EQ(dlg().ID, 2);
+  EXPECT_EQ(dlg().ID, std::optional<std::size_t>(1));
   EXPECT_EQ(SendMessageW(C(Dlg::kHourId), CB_GETCURSEL, 0, 0), 2);
 }
 
@@ -264,27 +266,27 @@ TEST_F(TaskEditingTest, DeleteMovesLaterTasksUpWithTheirMarksAndSaves) {
   const Task a{u"08:00", u"不循环", u"a"}, b{u"09:00 (已完成)", u"不循环", u"b"}, c{u"10:00", u"周67", u"c"};
   const struct {
     const char* name;
-    short row;
+    std::size_t at;
     std::vector<Task> after;
   } cases[] = {
-      {"last row", 3, {a, b}},
-      {"first of three", 1, {b, c}},
-      {"a done row", 2, {a, c}},
+      {"last row", 2, {a, b}},
+      {"first of three", 0, {b, c}},
+      {"a done row", 1, {a, c}},
   };
   for (const auto& k : cases) {
     Start({a, b, c});
-    main_.program().mnuItems.actID = k.row;
+    main_.program().mnuItems.actID = k.at;
     main_.program().mnuItems.DeleteClick();
-    EXPECT_EQ(main_->Tasks(), k.after) << k.name;
-    EXPECT_EQ(main_->HighestIndex(), 2) << k.name;
-    EXPECT_EQ(main_->Row(3), nullptr) << k.name;
+    EXPECT_EQ(main_.items().All(), k.after) << k.name;
+    ASSERT_EQ(main_->RowCount(), 2u) << k.name;
+    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(main_->Row(i)->task(), k.after[i]) << k.name;
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(k.after)) << k.name;
     main_.reset();
   }
 }
 
 TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
-  for (short victim : {1, 2}) {
+  for (std::size_t victim : {0, 1}) {
     Start({{u"08:00", u"不循环", u"old"}});
     // The user deletes while the new row is on its way in.
     static ItemMenu* menu;
@@ -299,11 +301,12 @@ TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
     Type(u"new");
     Press(Dlg::kCreateId);
     test::PumpUntil([] { return false; }, 100);
-    ASSERT_EQ(main_->HighestIndex(), 1) << victim;
-    EXPECT_EQ(main_->Row(1)->Bounds().left, 1);
-    EXPECT_EQ(main_->Row(1)->Bounds().top, 140);
-    const Task kept = victim == 1 ? Task{u"09:00", u"不循环", u"new"} : Task{u"08:00", u"不循环", u"old"};
-    EXPECT_EQ(main_->Tasks(), std::vector<Task>{kept}) << victim;
+    ASSERT_EQ(main_->RowCount(), 1u) << victim;
+    EXPECT_EQ(main_->Row(0)->Bounds().left, main_->layout().rowLeft);
+    EXPECT_EQ(main_->Row(0)->Bounds().top, main_->TemplateRow()->Bounds().bottom);
+    const Task kept = victim == 0 ? Task{u"09:00", u"不循环", u"new"} : Task{u"08:00", u"不循环", u"old"};
+    EXPECT_EQ(main_.items().All(), std::vector<Task>{kept}) << victim;
+    EXPECT_EQ(main_->Row(0)->task(), kept) << victim;
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes({kept})) << victim;
     main_.reset();
   }
@@ -313,8 +316,8 @@ TEST_F(TaskEditingTest, EditShowsTheTaskWithoutItsMarkAndCreateRearmsIt) {
   Start({{u"07:00", u"不循环", u"first"}, {u"08:30 (已完成)", u"周135", u"会议"}});
   PressNew();
   CheckDays({2, 7});  // left from the dialog's earlier use: an edit clears them
-  OpenEdit(2);
-  EXPECT_EQ(dlg().ID, 2);
+  OpenEdit(1);
+  EXPECT_EQ(dlg().ID, std::optional<std::size_t>(1));
   EXPECT_EQ(TextOf(dlg().hwnd()), L"新任务");
   EXPECT_EQ(TextOf(C(Dlg::kCreateId)), L"创建");
   EXPECT_EQ(TextOf(C(Dlg::kHourId)), L"08");
@@ -325,27 +328,27 @@ TEST_F(TaskEditingTest, EditShowsTheTaskWithoutItsMarkAndCreateRearmsIt) {
   Press(Dlg::kCreateId);
   EXPECT_FALSE(dlg().IsAlive());
   const std::vector<Task> after{{u"07:00", u"不循环", u"first"}, {u"08:30", u"周135", u"会议"}};
-  EXPECT_EQ(main_->Tasks(), after);
+  EXPECT_EQ(main_.items().All(), after);
   EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(after));
-  EXPECT_EQ(dlg().ID, 0);
+  EXPECT_FALSE(dlg().ID);
 }
 
 TEST_F(TaskEditingTest, CancelAfterAnEditSavesNothingAndTheNextOpenIsEmpty) {
   const std::vector<Task> tasks{{u"08:30", u"周135", u"keep"}};
   Start(tasks);
   const std::string before = ReadFileBytes(cfg());
-  OpenEdit(1);
+  OpenEdit(0);
   Pick(1, 1);
   CheckDays({2});
   Type(u"changed");
   Press(Dlg::kCancelId);
   EXPECT_FALSE(dlg().IsAlive());
-  EXPECT_EQ(dlg().ID, 0);
-  EXPECT_EQ(main_->Tasks(), tasks);
+  EXPECT_FALSE(dlg().ID);
+  EXPECT_EQ(main_.items().All(), tasks);
   EXPECT_EQ(ReadFileBytes(cfg()), before);
 
   PressNew();
-  EXPECT_EQ(dlg().ID, 0);
+  EXPECT_FALSE(dlg().ID);
   EXPECT_EQ(TextOf(C(Dlg::kHourId)), L"");
   EXPECT_FALSE(Checked(1));
   EXPECT_EQ(Tips(), L"");
@@ -356,16 +359,16 @@ TEST_F(TaskEditingTest, CancelAfterAnEditSavesNothingAndTheNextOpenIsEmpty) {
 TEST_F(TaskEditingTest, EditOfAHandEditedRowLeavesItsBadPartsEmpty) {
   Start({{u"8:3x", u"周1a9", u"hand"}, {u"24:00", u"每天", u"x"}, {u"0830", u"周", u""}});
   const struct {
-    short row;
+    std::size_t at;
     const wchar_t *hour, *minute;
     int checkedDay;
-  } cases[] = {{1, L"", L"", 1}, {2, L"", L"00", 0}, {3, L"", L"", 0}};
+  } cases[] = {{0, L"", L"", 1}, {1, L"", L"00", 0}, {2, L"", L"", 0}};
   for (const auto& c : cases) {
-    OpenEdit(c.row);
+    OpenEdit(c.at);
     ASSERT_TRUE(IsWindowVisible(dlg().hwnd()));
-    EXPECT_EQ(TextOf(C(Dlg::kHourId)), c.hour) << c.row;
-    EXPECT_EQ(TextOf(C(Dlg::kMinuteId)), c.minute) << c.row;
-    for (int d = 1; d <= 7; ++d) EXPECT_EQ(Checked(d), d == c.checkedDay) << c.row << " " << d;
+    EXPECT_EQ(TextOf(C(Dlg::kHourId)), c.hour) << c.at;
+    EXPECT_EQ(TextOf(C(Dlg::kMinuteId)), c.minute) << c.at;
+    for (int d = 1; d <= 7; ++d) EXPECT_EQ(Checked(d), d == c.checkedDay) << c.at << " " << d;
     Press(Dlg::kCreateId);  // nothing: the time is incomplete
     EXPECT_TRUE(dlg().IsAlive());
   }
@@ -374,20 +377,20 @@ TEST_F(TaskEditingTest, EditOfAHandEditedRowLeavesItsBadPartsEmpty) {
 TEST_F(TaskEditingTest, AnOpenEditFollowsItsTaskWhenARowAboveIsDeleted) {
   const Task a{u"07:00", u"不循环", u"a"}, b{u"08:00", u"不循环", u"b"}, c{u"09:00", u"不循环", u"c"};
   Start({a, b, c});
-  OpenEdit(3);
-  main_.program().mnuItems.actID = 1;
+  OpenEdit(2);
+  main_.program().mnuItems.actID = 0;
   main_.program().mnuItems.DeleteClick();
-  EXPECT_EQ(dlg().ID, 2);
+  EXPECT_EQ(dlg().ID, std::optional<std::size_t>(1));
   SetWindowTextW(C(Dlg::kTipsId), L"c2");
   Press(Dlg::kCreateId);
-  EXPECT_EQ(main_->Tasks(), (std::vector<Task>{b, {u"09:00", u"不循环", u"c2"}}));
+  EXPECT_EQ(main_.items().All(), (std::vector<Task>{b, {u"09:00", u"不循环", u"c2"}}));
 
   // Deleting the task being edited closes its dialog instead of saving over another task.
-  OpenEdit(1);
-  main_.program().mnuItems.actID = 1;
+  OpenEdit(0);
+  main_.program().mnuItems.actID = 0;
   main_.program().mnuItems.DeleteClick();
   EXPECT_FALSE(dlg().IsAlive());
-  EXPECT_EQ(main_->Tasks(), (std::vector<Task>{{u"09:00", u"不循环", u"c2"}}));
+  EXPECT_EQ(main_.items().All(), (std::vector<Task>{{u"09:00", u"不循环", u"c2"}}));
 }
 
 // The real pop-up menu: a right-button release opens it, the keyboard picks "删除".
@@ -410,16 +413,16 @@ TEST_F(TaskEditingTest, RightReleaseOpensTheItemMenuAndDeletePicksFromIt) {
       PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
     }
   });
-  SendMessageW(main_->Row(1)->hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(120, 25));
+  SendMessageW(main_->Row(0)->hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(120, 25));
   EXPECT_EQ(entries, (std::vector<std::wstring>{L"编辑", L"删除"}));
-  EXPECT_EQ(main_.program().mnuItems.actID, 1);
-  EXPECT_EQ(main_->Tasks(), (std::vector<Task>{{u"08:00", u"不循环", u"b"}}));
+  EXPECT_EQ(main_.program().mnuItems.actID, std::optional<std::size_t>(0));
+  EXPECT_EQ(main_.items().All(), (std::vector<Task>{{u"08:00", u"不循环", u"b"}}));
 
   // Left and middle releases open nothing (a menu would block this call).
-  SendMessageW(main_->Row(1)->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(120, 25));
-  SendMessageW(main_->Row(1)->hwnd(), WM_MBUTTONUP, 0, MAKELPARAM(120, 25));
+  SendMessageW(main_->Row(0)->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(120, 25));
+  SendMessageW(main_->Row(0)->hwnd(), WM_MBUTTONUP, 0, MAKELPARAM(120, 25));
   EXPECT_FALSE(dlg().IsAlive());
-  EXPECT_EQ(main_->HighestIndex(), 1);
+  EXPECT_EQ(main_.items().size(), 1u);
 }
 
 }  // namespace

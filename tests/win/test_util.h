@@ -67,6 +67,7 @@ class RunningProgram {
   MainWindow& operator*() const { return program_->frmMain; }
   MainWindow* get() const { return program_ ? &program_->frmMain : nullptr; }
   Program& program() const { return *program_; }
+  TaskList& items() const { return program_->Items; }
   explicit operator bool() const { return program_ != nullptr; }
   void reset() { program_.reset(); }
 
