@@ -1,5 +1,6 @@
 // core/: what every part stands on: the window base, scoped handles, the system's services,
-// the data file, the text codec, clock texts and the due check; it includes nothing above it.
+// the data file, the text codec, clock texts, the task list and the due check; it includes
+// nothing above it.
 //
 // The base of the program's windows and controls: each object owns its window, and its
 // OnMessage answers the window's messages.

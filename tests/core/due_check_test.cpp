@@ -61,8 +61,8 @@ TEST(DueCheck, WhenATaskIsDue) {
 }
 
 // The popup is made ready in the minute before a task may fire: across the hour and the
-// midnight (the next weekday), for a repeating task still marked from today, never for the
-// template row or a weekday the cycle leaves out.
+// midnight (the next weekday), for a repeating task still marked from today, never for a
+// weekday the cycle leaves out.
 TEST(DueCheck, DueNextMinute) {
   struct Case {
     Task task;

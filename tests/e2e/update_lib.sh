@@ -14,7 +14,8 @@ cmake --build "$publisher_build" --target tavik-publish >/dev/null
 publish="$publisher_build/tools/tavik-publish"
 
 keys="$e2e_build/e2e-signing-key"
-if [ ! -f "$keys/public.pem" ]; then
+# Made again whole when any of them is missing (a build folder kept from before a key was added).
+if [ ! -f "$keys/public.pem" ] || [ ! -f "$keys/other.pub.pem" ]; then
   rm -rf "$keys"
   mkdir -p "$keys"
   "$publish" keygen --private "$keys/private.pem" --public "$keys/public.pem" 2>/dev/null
