@@ -1,4 +1,4 @@
-// A task as the rows hold it, its one-line record, and the data file's "Data" value.
+// A task's three texts, its one-line record, and the data file's "Data" value.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +12,7 @@ inline constexpr int kMaxTasks = 5;
 inline constexpr char16_t kNoRepeat[] = u"不循环";    // cycle text of a one-off task
 inline constexpr char16_t kDoneMark[] = u" (已完成)";  // appended to the time text once fired
 
-// The three texts of one task row, exactly as the row shows them (done mark included).
+// The three texts of one task, exactly as its row shows them (done mark included).
 struct Task {
   std::u16string time;   // "08:30", or "08:30 (已完成)" once fired
   std::u16string cycle;  // "不循环" or "周" + ascending weekday digits 1..7
