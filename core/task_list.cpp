@@ -24,8 +24,12 @@ std::vector<Task> TaskList::All() const {
 }
 
 bool TaskList::AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips) {
+  return AddItem(Task{time, cycle, tips});
+}
+
+bool TaskList::AddItem(Task task) {
   if (tasks_.size() >= static_cast<std::size_t>(kMaxTasks)) return false;
-  tasks_.push_back(Task{time, cycle, tips});
+  tasks_.push_back(std::move(task));
   if (owner_) owner_->TaskAdded(tasks_.size() - 1);
   return true;
 }

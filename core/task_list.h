@@ -65,6 +65,7 @@ class TaskList {
   // it does (a row slides in). False, and nothing added, when the five places are taken by
   // tasks added.
   bool AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
+  bool AddItem(Task task);  // the same, taking the texts over (a stored text may be megabytes)
   // New texts for the task at `at`; false when there is none.
   bool EditItem(std::size_t at, const std::u16string& time, const std::u16string& cycle,
                 const std::u16string& tips);

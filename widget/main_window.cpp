@@ -240,9 +240,9 @@ void MainWindow::LoadData() {
   // Each task leaves the waiting list as it is added, so a save during the slides finds it
   // in one place or the other, in its order.
   while (IsAlive()) {
-    const std::optional<Task> task = items_.TakeWaiting();
+    std::optional<Task> task = items_.TakeWaiting();
     if (!task) break;
-    items_.AddItem(task->time, task->cycle, task->info);
+    items_.AddItem(std::move(*task));
   }
   loadDone_ = true;
   if (rearmedAtStart_ && IsAlive()) SaveData();  // the marks of earlier days are gone from the file too
