@@ -28,7 +28,7 @@ bool TaskList::AddItem(const std::u16string& time, const std::u16string& cycle, 
 }
 
 bool TaskList::AddItem(Task task) {
-  if (tasks_.size() >= static_cast<std::size_t>(kMaxTasks)) return false;
+  if (!HasRoom()) return false;
   tasks_.push_back(std::move(task));
   if (owner_) owner_->TaskAdded(tasks_.size() - 1);
   return true;

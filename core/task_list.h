@@ -62,8 +62,8 @@ class TaskList {
   std::vector<Task> All() const;
 
   // A new last task. The owner shows it before this returns, and other events may run while
-  // it does (a row slides in). False, and nothing added, when the five places are taken by
-  // tasks added.
+  // it does (a row slides in). False, and nothing added, when the five places are taken
+  // (tasks still waiting count: the load takes one from them before it adds it).
   bool AddItem(const std::u16string& time, const std::u16string& cycle, const std::u16string& tips);
   bool AddItem(Task task);  // the same, taking the texts over (a stored text may be megabytes)
   // New texts for the task at `at`; false when there is none.

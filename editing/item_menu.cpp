@@ -53,7 +53,8 @@ void ItemMenu::Open(std::size_t at, POINT p) {
 
 void ItemMenu::EditClick() {
   if (!actID || *actID >= items_.size()) return;
-  dialog_.FillFrom(*actID, items_[*actID]);
+  const Task task = items_[*actID];  // the dialog's load makes windows before it reads the texts
+  dialog_.FillFrom(*actID, task);
   dialog_.Show();
 }
 

@@ -60,7 +60,7 @@ std::u16string FitInsertion(std::u16string_view text, std::size_t room);
 // The text without a CR that no LF follows, or half a surrogate pair.
 std::u16string WithoutLoneBreakHalves(std::u16string_view text);
 
-// What "编辑" puts into the dialog for one row. Every control gets a value, so nothing of a
+// What "编辑" puts into the dialog for one task. Every control gets a value, so nothing of a
 // task shown before survives (all seven boxes are set, unchecked ones included).
 struct EditFill {
   int hour = kNoPick;    // index into HourTexts()
@@ -69,8 +69,8 @@ struct EditFill {
   std::u16string info;
 };
 
-// Reads a row's texts: the first five characters of the time split at ":" (this drops the
-// done mark), and the weekday digits of the cycle. A hand-edited row never fails: an hour or
+// Reads a task's texts: the first five characters of the time split at ":" (this drops the
+// done mark), and the weekday digits of the cycle. A hand-edited task never fails: an hour or
 // minute that is not a list entry stays unpicked, characters other than 1-7 are skipped.
 EditFill FillFromTask(const Task& task);
 

@@ -275,7 +275,7 @@ void MainWindow::RealTime() {
   if (due.fired != kNoTaskDue) {
     // The reminder first, then the row's mark.
     const size_t fired = static_cast<size_t>(due.fired);
-    // Copies: the list may change while the reminder slides in.
+    // Copies: the list may change in whatever the reminder runs.
     if (onDue) onDue(std::u16string(ui_->TimeNow()), std::u16string(items_[fired].info));
     if (!IsAlive()) return;
     showTime(fired);

@@ -103,6 +103,7 @@ TEST(TaskList, FivePlacesCountingTheTasksStillWaiting) {
   EXPECT_TRUE(items.HasRoom());
   EXPECT_TRUE(items.AddItem(u"07:00", u"不循环", u"newer"));
   EXPECT_FALSE(items.HasRoom());
+  EXPECT_FALSE(items.AddItem(u"07:00", u"不循环", u"no room: three are still waiting"));
   EXPECT_EQ(Infos(items.All()), (std::vector<std::u16string>{u"new", u"newer", u"1", u"2", u"3"}));
   EXPECT_TRUE(items.SaveData());
   EXPECT_EQ(Infos(owner.savedFile), Infos(items.All()));

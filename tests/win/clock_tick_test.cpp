@@ -305,8 +305,9 @@ TEST_F(ClockTick, ATaskMadeInTheMinuteBeforeGetsThePopupReady) {
   }
 }
 
-// The popup slides in while other events run: the user may delete a task meanwhile. The done
-// mark belongs to the task that rang, not to whichever task has moved into its row.
+// Whatever runs while a reminder is handed over (here a delete, before the popup has read the
+// texts): the done mark stays with the task that rang, never moves to the task that takes its
+// row, and the popup shows the task that rang.
 TEST_F(ClockTick, ATaskDeletedWhileItsReminderSlidesInLeavesTheOthersArmed) {
   const Task later{u"09:00", u"不循环", u"later"};
   for (const size_t deleted : {0, 1}) {
@@ -469,7 +470,7 @@ TEST_F(ClockTick, RowsThatCanNeverBeDueStayQuiet) {
       {u"08:30", u"周1245"},   {u"08:30", u""},        {u"08:30", u"不循环 "},
   };
   StartAt(At(2026, 12, 9, 8, 29, 0));
-  // The hidden template row is never due, whatever it holds.
+  // What the hidden template row shows is no task.
   main->TemplateRow()->SetTime(u"08:30");
   main->TemplateRow()->SetCycle(u"不循环");
   for (int i = 0; i < kMaxTasks; ++i) main.items().AddItem(u"", u"", u"x");
@@ -481,7 +482,6 @@ TEST_F(ClockTick, RowsThatCanNeverBeDueStayQuiet) {
     }
     for (int s = 0; s < 3; ++s) TickAt(At(2026, 12, 9, 8, 30, s));
     EXPECT_FALSE(PopupOpen()) << first;
-    EXPECT_EQ(main->TemplateRow()->SetTime(), u"08:30");
   }
 }
 

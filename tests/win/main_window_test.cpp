@@ -20,35 +20,6 @@ using test::WriteFileBytes;
 
 std::string Records(std::initializer_list<Task> tasks) { return ToAnsi(SerializeTasks(tasks)); }
 
-PixelRect Box(const Window& w) {
-  const RECT r = w.Bounds();
-  return {r.left, r.top, r.right, r.bottom};
-}
-
-// The rows as they stand once every slide has ended: the hidden template over the new-task
-// button, and a shown row for each task, right below the one above it, as wide as the window
-// inside its border and within it, showing its task.
-void ExpectRowsInPlace(const MainWindow& main, const TaskList& items) {
-  const MainLayout& m = main.layout();
-  ASSERT_EQ(main.RowCount(), items.size());
-  PixelRect above = Box(*main.TemplateRow());
-  EXPECT_FALSE(IsWindowVisible(main.TemplateRow()->hwnd()));
-  EXPECT_EQ(above.left, m.newButton.left);
-  EXPECT_EQ(above.bottom, m.newButton.bottom);
-  for (size_t i = 0; i < items.size(); ++i) {
-    const TaskRow& row = *main.Row(i);
-    const PixelRect box = Box(row);
-    EXPECT_EQ(box.top, above.bottom) << i;
-    EXPECT_EQ(box.left, m.rowLeft) << i;
-    EXPECT_EQ(box.right, m.rowLeft + m.rowWidth) << i;
-    EXPECT_EQ(Height(box), m.rowHeight) << i;
-    EXPECT_LE(box.bottom, m.height) << i;
-    EXPECT_TRUE(IsWindowVisible(row.hwnd())) << i;
-    EXPECT_EQ(row.task(), items[i]) << i;
-    above = box;
-  }
-}
-
 class MainWindowTest : public ::testing::Test {
  protected:
   void Start(const std::string& cfgBytes, bool writeFile = true) {
@@ -78,7 +49,7 @@ TEST_F(MainWindowTest, StartsFramelessAtItsSizeWithTheTemplateRowHidden) {
   GetWindowTextW(main_->hwnd(), title, 32);
   EXPECT_STREQ(title, L"Tavik");
   EXPECT_TRUE(main_.items().empty());
-  ExpectRowsInPlace(*main_, main_.items());
+  test::ExpectRowsInPlace(*main_, main_.items());
   EXPECT_FALSE(FileExists(cfg()));  // a missing file is not created by the start
 }
 
@@ -88,8 +59,8 @@ TEST_F(MainWindowTest, SevenStoredTasksGiveFiveRowsInPlaceAndFiveSaved) {
         "\r\n");
   ASSERT_EQ(main_.items().size(), 5u);
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(main_.items()[i], Numbered(static_cast<int>(i) + 1));
-  ExpectRowsInPlace(*main_, main_.items());
-  EXPECT_EQ(Box(*main_->Row(4)).bottom, main_->layout().height - LayoutClock(main_->dpi()).border);  // the fifth fills the window
+  test::ExpectRowsInPlace(*main_, main_.items());
+  EXPECT_EQ(main_->Row(4)->Bounds().bottom, main_->layout().height - LayoutClock(main_->dpi()).border);  // the fifth fills the window
   ASSERT_TRUE(main_->SaveData());
   EXPECT_EQ(ReadFileBytes(cfg()),
             "[Data]\r\nData=" + Records({Numbered(1), Numbered(2), Numbered(3), Numbered(4), Numbered(5)}) + "\r\n");
@@ -148,7 +119,7 @@ TEST_F(MainWindowTest, LoadRunsOnceEvenWhenPingFiresAgainDuringTheSlides) {
   SendMessageW(main_->hwnd(), WM_TIMER, MainWindow::kPingTimerId, 0);
   test::PumpMessages();
   EXPECT_EQ(main_.items().size(), 2u);
-  ExpectRowsInPlace(*main_, main_.items());
+  test::ExpectRowsInPlace(*main_, main_.items());
 }
 
 TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
@@ -164,7 +135,7 @@ TEST_F(MainWindowTest, ASlideStaysOnItsOwnRow) {
   main_.items().AddItem(u"09:00", u"不循环", u"second");
   ASSERT_EQ(main_.items().size(), 3u);
   EXPECT_EQ(main_.items()[2].info, u"third");
-  ExpectRowsInPlace(*main_, main_.items());
+  test::ExpectRowsInPlace(*main_, main_.items());
 }
 
 TEST_F(MainWindowTest, ARowRemovedWhileSlidingEndsItsSlide) {

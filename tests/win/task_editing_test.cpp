@@ -170,11 +170,7 @@ TEST_F(TaskEditingTest, CreateAddsSavesAndClosesWithTheCycleOfTheCheckedDays) {
     EXPECT_FALSE(dlg().IsAlive());
     expected.push_back(c.expected);
     ASSERT_EQ(main_.items().All(), expected);
-    // The new row has slid into its place, right below the one above it.
-    const RECT r = main_->Row(expected.size() - 1)->Bounds();
-    const RECT above = (expected.size() > 1 ? main_->Row(expected.size() - 2) : main_->TemplateRow())->Bounds();
-    EXPECT_EQ(r.left, main_->layout().rowLeft);
-    EXPECT_EQ(r.top, above.bottom);
+    test::ExpectRowsInPlace(*main_, main_.items());  // the new row has slid into its place
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(expected));
   }
 }
@@ -278,8 +274,7 @@ TEST_F(TaskEditingTest, DeleteMovesLaterTasksUpWithTheirMarksAndSaves) {
     main_.program().mnuItems.actID = k.at;
     main_.program().mnuItems.DeleteClick();
     EXPECT_EQ(main_.items().All(), k.after) << k.name;
-    ASSERT_EQ(main_->RowCount(), 2u) << k.name;
-    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(main_->Row(i)->task(), k.after[i]) << k.name;
+    test::ExpectRowsInPlace(*main_, main_.items());
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes(k.after)) << k.name;
     main_.reset();
   }
@@ -301,12 +296,9 @@ TEST_F(TaskEditingTest, DeleteWhileANewRowSlidesLeavesNoRowMovingAndNoGap) {
     Type(u"new");
     Press(Dlg::kCreateId);
     test::PumpUntil([] { return false; }, 100);
-    ASSERT_EQ(main_->RowCount(), 1u) << victim;
-    EXPECT_EQ(main_->Row(0)->Bounds().left, main_->layout().rowLeft);
-    EXPECT_EQ(main_->Row(0)->Bounds().top, main_->TemplateRow()->Bounds().bottom);
+    test::ExpectRowsInPlace(*main_, main_.items());
     const Task kept = victim == 0 ? Task{u"09:00", u"不循环", u"new"} : Task{u"08:00", u"不循环", u"old"};
     EXPECT_EQ(main_.items().All(), std::vector<Task>{kept}) << victim;
-    EXPECT_EQ(main_->Row(0)->task(), kept) << victim;
     EXPECT_EQ(ReadFileBytes(cfg()), DataFileBytes({kept})) << victim;
     main_.reset();
   }

@@ -168,4 +168,34 @@ std::string DataFileBytes(const std::vector<Task>& tasks) {
 
 std::wstring TextOf(HWND w) { return Wide(WindowText(w)); }
 
+namespace {
+
+PixelRect Box(const Window& w) {
+  const RECT r = w.Bounds();
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+void ExpectRowsInPlace(const MainWindow& main, const TaskList& items) {
+  const MainLayout& m = main.layout();
+  ASSERT_EQ(main.RowCount(), items.size());
+  PixelRect above = Box(*main.TemplateRow());
+  EXPECT_FALSE(IsWindowVisible(main.TemplateRow()->hwnd()));
+  EXPECT_EQ(above.left, m.newButton.left);
+  EXPECT_EQ(above.bottom, m.newButton.bottom);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TaskRow& row = *main.Row(i);
+    const PixelRect box = Box(row);
+    EXPECT_EQ(box.top, above.bottom) << i;
+    EXPECT_EQ(box.left, m.rowLeft) << i;
+    EXPECT_EQ(box.right, m.width - LayoutClock(main.dpi()).border) << i;  // meets the border
+    EXPECT_EQ(Height(box), m.rowHeight) << i;
+    EXPECT_LE(box.bottom, m.height) << i;
+    EXPECT_TRUE(IsWindowVisible(row.hwnd())) << i;
+    EXPECT_EQ(row.task(), items[i]) << i;
+    above = box;
+  }
+}
+
 }  // namespace tavik::test

@@ -97,6 +97,11 @@ std::function<void(const ShownBox&)>& WhileBoxOpen();
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// The rows as they stand once every slide has ended: the hidden template over the new-task
+// button, and a shown row for each task, right below the one above it, as wide as the window
+// inside its border and within it, showing its task.
+void ExpectRowsInPlace(const MainWindow& main, const TaskList& items);
+
 // The n-th task of a test's list: "0n:00", once, "任务n".
 Task Numbered(int n);
 // A data file as the program saves it, holding these tasks.
