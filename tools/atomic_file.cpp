@@ -47,6 +47,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 
 #else
 
+bool WriteAllAndClose(int fd, const std::string& bytes) {
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) ok = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  ok = fsync(fd) == 0 && ok;
+  return close(fd) == 0 && ok;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why) {
   const std::string temp = path + ".tavik-new";
   struct stat old {};
@@ -57,13 +68,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     return false;
   }
   bool ok = !existed || fchmod(fd, old.st_mode & 07777) == 0;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
+  if (ok)
+    ok = WriteAllAndClose(fd, bytes);
+  else
+    close(fd);
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) {
     *why = "cannot write " + path + " (left as it was): " + std::strerror(errno);

@@ -12,4 +12,10 @@ namespace tavik {
 // anything fails; path is then untouched and the temporary file removed.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why);
 
+#ifndef _WIN32
+// Writes every byte to the open file `fd`, flushes it to the disk and closes it; false when
+// any step failed (the descriptor is closed either way).
+bool WriteAllAndClose(int fd, const std::string& bytes);
+#endif
+
 }  // namespace tavik

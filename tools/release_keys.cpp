@@ -19,6 +19,8 @@
 #include <memory>
 #include <optional>
 
+#include "tools/atomic_file.h"
+
 namespace tavik::publish {
 namespace {
 
@@ -45,13 +47,10 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, mode_t mode
     return false;
   }
   bool ok = fchmod(fd, mode) == 0;  // the mode exactly, whatever the umask
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
+  if (ok)
+    ok = WriteAllAndClose(fd, bytes);
+  else
+    close(fd);
   if (!ok) {
     *why = "cannot write " + path + ": " + std::strerror(errno);
     unlink(path.c_str());
