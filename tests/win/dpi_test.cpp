@@ -98,21 +98,9 @@ TEST_F(DpiChange, TheMainWindowFollowsItsMonitorAndComesBackToTheSamePixels) {
     EXPECT_EQ(ChildBox(main_->btnNew()->hwnd()), m.newButton);
     EXPECT_EQ(ChildBox(main_->Msg()->hwnd()), m.messageBar);
     EXPECT_EQ(ChildBox(main_->Msg()->closeMark()), m.messageClose);
-    // The template lies over the button, and each task's row right below the one above it,
-    // as wide as the window inside its border and within it.
-    const PixelRect templateBox = ChildBox(main_->TemplateRow()->hwnd());
-    EXPECT_EQ(templateBox.left, m.newButton.left);
-    EXPECT_EQ(templateBox.bottom, m.newButton.bottom);
-    PixelRect above = templateBox;
-    for (size_t i = 0; i < main_->RowCount(); ++i) {
-      const PixelRect box = ChildBox(main_->Row(i)->hwnd());
-      EXPECT_EQ(box.top, above.bottom) << "task " << i;
-      EXPECT_EQ(box.left, m.rowLeft) << "task " << i;
-      EXPECT_EQ(box.right, m.width - LayoutClock(dpi).border) << "task " << i;
-      EXPECT_EQ(Height(box), m.rowHeight) << "task " << i;
-      EXPECT_LE(box.bottom, m.height) << "task " << i;
-      above = box;
-    }
+    // The rows laid out for this dpi: over the button, one below the other, within the window.
+    EXPECT_EQ(main_->layout().rowHeight, m.rowHeight);
+    test::ExpectRowsInPlace(*main_, main_.items());
     const RowLayout row = LayoutRow(dpi);
     EXPECT_EQ(main_->Row(0)->InfoRect().right, row.infoLeft + row.infoWidth);
     // The strips drawn for it (or scaled from the next larger drawing), placed by its rule.

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "core/ansi.h"
 #include "core/file_io.h"
@@ -14,7 +19,38 @@
 #include "core/wide.h"
 #include "core/window.h"
 
+namespace {
+std::atomic<long> g_allocations{0};
+std::atomic<std::size_t> g_heapBytes{0}, g_heapPeak{0};
+}  // namespace
+
+// The replacements pair malloc with free themselves.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  ++g_allocations;
+  const std::size_t now = g_heapBytes += _msize(p);
+  for (std::size_t peak = g_heapPeak; now > peak && !g_heapPeak.compare_exchange_weak(peak, now);) {
+  }
+  return p;
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  g_heapBytes -= _msize(p);
+  std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+
 namespace tavik::test {
+
+long Allocations() { return g_allocations; }
+std::size_t HeapBytes() { return g_heapBytes; }
+std::size_t HeapPeak() { return g_heapPeak; }
+void ResetHeapPeak() { g_heapPeak = g_heapBytes.load(); }
 
 Services& TestHooks() {
   static Services hooks;

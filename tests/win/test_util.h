@@ -102,6 +102,14 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // inside its border and within it, showing its task.
 void ExpectRowsInPlace(const MainWindow& main, const TaskList& items);
 
+// Every allocation of the test program goes through a counting operator new: how many there
+// were, and the heap bytes the program's own allocations hold now and held at the most since
+// the last ResetHeapPeak().
+long Allocations();
+std::size_t HeapBytes();
+std::size_t HeapPeak();
+void ResetHeapPeak();
+
 // The n-th task of a test's list: "0n:00", once, "任务n".
 Task Numbered(int n);
 // A data file as the program saves it, holding these tasks.

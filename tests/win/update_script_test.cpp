@@ -98,16 +98,6 @@ std::vector<Started> StartedIn(const test::TempDir& dir) {
   return started;
 }
 
-template <typename Pred>
-bool WaitFor(Pred done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
 // A folder with the program running from Tavik.exe and its download beside it as Tavik.tmp.
 struct Folder {
   test::TempDir dir;
@@ -139,7 +129,7 @@ void SwapAndCheck(const Row& row) {
   other.Install(processes);  // another copy of the program, elsewhere
   app.Install(processes);
   ASSERT_TRUE(other.program && app.program);
-  ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() == 1 && StartedIn(other.dir).size() == 1; }, 10000));
+  ASSERT_TRUE(test::PumpUntil([&] { return StartedIn(app.dir).size() == 1 && StartedIn(other.dir).size() == 1; }, 10000));
   test::WriteFileBytes(app.dir.File(L"Tavik.tmp"), StandIn() + "new");
   if (row.before) row.before(app);
 
@@ -149,14 +139,14 @@ void SwapAndCheck(const Row& row) {
   ASSERT_EQ(WaitForSingleObject(app.program, 15000), WAIT_OBJECT_0) << "the program was not ended";
   if (row.atSwap) row.atSwap(app);
   // The script deletes itself last, whichever way it went.
-  ASSERT_TRUE(WaitFor([&] { return !FileExists(app.dir.File(L"Update.bat")); }, 30000));
+  ASSERT_TRUE(test::PumpUntil([&] { return !FileExists(app.dir.File(L"Update.bat")); }, 30000));
   app.lock.Close();
 
   EXPECT_EQ(Which(app.dir.File(L"Tavik.exe")), row.swapped ? "new" : "old");
   EXPECT_FALSE(FileExists(app.dir.File(L"Tavik.old")));
   EXPECT_EQ(FileExists(app.dir.File(L"Tavik.tmp")), row.downloadStays);
   EXPECT_FALSE(FileExists(app.dir.File(L"planted.txt")));
-  ASSERT_TRUE(WaitFor([&] { return StartedIn(app.dir).size() >= 2; }, 10000)) << "nothing was started";
+  ASSERT_TRUE(test::PumpUntil([&] { return StartedIn(app.dir).size() >= 2; }, 10000)) << "nothing was started";
   const std::vector<Started> started = StartedIn(app.dir);
   ASSERT_EQ(started.size(), 2u);
   EXPECT_EQ(started[1].tag, row.swapped ? "new" : "old");
