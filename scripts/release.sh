@@ -96,6 +96,10 @@ name=Tavik.exe
 [ -z "$url" ] || name=${url##*/}
 case "$name" in *.exe) ;; *) fail "the release address must end in a file name ending in .exe: $url" ;; esac
 release="$site/$name"
+# The program goes into the folder under its own name only once its document is written: a
+# refused release leaves the folder as it was.
+staged="$site/.$name.staged"
+trap 'rm -f "$staged" "$release.signing"' EXIT
 
 if [ -n "$cert" ]; then
   step "Authenticode signature with $cert"
@@ -107,19 +111,19 @@ if [ -n "$cert" ]; then
   osslsigncode sign -certs "$cert" -key "$cert_key" "${pass[@]}" -h sha256 -n "Tavik $version" \
     -i "$home" "${stamp[@]}" -in "$built" -out "$release.signing" >>"$log" 2>&1 ||
     { rm -f "$release.signing"; fail "osslsigncode could not sign the program; see $log"; }
-  mv -f "$release.signing" "$release"
+  mv -f "$release.signing" "$staged"
 else
-  cp -f "$built" "$release"
+  cp -f "$built" "$staged"
 fi
 
 # The document is signed over the file exactly as it is uploaded, so it comes after the
 # Authenticode signature.
 step "the signed update document and the server rules in $site"
-args=(--release "$release" --version "$version" --min-version "$min_version" --home "$home"
-      --notes "$notes" --sign-key "$sign_key" --output "$site/update.txt")
-[ -z "$url" ] || args+=(--url "$url")
+args=(--release "$staged" --version "$version" --min-version "$min_version" --home "$home"
+      --notes "$notes" --sign-key "$sign_key" --output "$site/update.txt" --url "${url:-$home$name}")
 [ -z "$statistic" ] || args+=(--statistic "$statistic")
 "$publish" "${args[@]}" || fail "tavik-publish refused the release (see above); nothing was published"
+mv -f "$staged" "$release"
 
 step "SHA-256"
 sha() { printf '%s  %s\n' "$(sha256sum <"$1" | cut -d' ' -f1)" "$2"; }

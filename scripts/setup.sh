@@ -13,7 +13,9 @@ packages=(
   # The publishing tests serve a site through private, loopback-only nginx and Apache servers
   # of their own; where Debian starts services, installing nginx also starts the system one.
   nginx apache2-bin
-  libssl-dev
+  # The native publisher's keys and signatures; the openssl command checks a release's
+  # signature in release.sh and its test.
+  libssl-dev openssl
   # Signing the program in a release (scripts/release.sh) and checking it in its test.
   osslsigncode
 )

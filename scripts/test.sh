@@ -24,6 +24,7 @@ ctest --preset tools
 # every end-to-end scenario, the reproducible build and the release.
 (
   source scripts/wine-env.sh build/win32
+  unset DISPLAY  # a virtual screen of its own: the scenarios never drive your desktop
   tavik_display
   trap 'tavik_wine_stop; tavik_display_stop' EXIT
   tavik_wine_prefix
@@ -33,6 +34,7 @@ ctest --preset tools
 # The 64-bit build runs the same code: its core and window tests (in a prefix of its own).
 (
   source scripts/wine-env.sh build/win64
+  unset DISPLAY
   tavik_display
   trap 'tavik_wine_stop; tavik_display_stop' EXIT
   tavik_wine_prefix

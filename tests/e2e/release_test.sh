@@ -43,6 +43,17 @@ osslsigncode remove-signature -in "$site/Tavik.exe" -out "$e2e_dir/unsigned.exe"
 cmp -s "$e2e_dir/unsigned.exe" "$e2e_build/e2e-release/program/Tavik.exe" ||
   fail "the signed program is not the built one with a signature added"
 
+# The same release again is refused by the publisher (its version is not after the one the
+# folder publishes), and the folder stays as it was: no new program beside the old document.
+before=$(cd "$site" && sha256sum Tavik.exe update.txt)
+"$e2e_src/scripts/release.sh" --public-key "$keys/public.pem" --sign-key "$keys/private.pem" \
+  --home "$base/" --url "$base/files/Tavik.exe" --min-version 0.5 --notes "again" \
+  --site "$site" --build "$e2e_build/e2e-release" >"$e2e_dir/again.out" 2>&1 &&
+  fail "release.sh published the same version twice"
+grep -q "nothing was published" "$e2e_dir/again.out" || { cat "$e2e_dir/again.out" >&2; fail "the refusal was not told"; }
+[ "$(cd "$site" && sha256sum Tavik.exe update.txt)" = "$before" ] || fail "a refused release changed the site folder"
+[ -z "$(find "$site" -name '*.staged')" ] || fail "a refused release left a file in the site folder"
+
 # The document's signatures, checked with OpenSSL against the public key: the release's over
 # the file and its version, the document's over its entries (as docs/publishing.md gives them).
 PUBLIC_KEY="$keys/public.pem" python3 - "$site/update.txt" "$site/Tavik.exe" "$e2e_dir" <<'PY' || fail "a signature of the document did not verify"
