@@ -34,6 +34,9 @@ Program::Program(std::wstring cfgPath, Services systemServices)
 
 Program::~Program() {
   if (frmMain.IsAlive()) frmMain.Unload();
+  // An unload put off by an open box would otherwise run later, from the main window's
+  // destructor, on parts destroyed before it; they close their own windows as they go.
+  frmMain.unloadOthers.clear();
 }
 
 void Program::RetireOnline() {

@@ -102,7 +102,7 @@ DataFile::Failure DataFile::Save(const std::vector<Task>& tasks) {
   if (!usable_) return Failure::Unusable;
   const std::wstring file = LinkTarget(path_);
   std::string old;
-  if (ReadWholeFile(file, old) == ReadResult::Unreadable) return Failure::FileInUse;
+  if (ReadWholeFile(file, old) == ReadResult::Unreadable) return Failure::Unreadable;
   if (IsReadOnlyFile(file)) return Failure::ReadOnly;
   bool sealed = false;
   FileText text = TextOf(std::move(old), sealed);
@@ -135,6 +135,10 @@ std::u16string SaveFailureMessage(DataFile::Failure failure, const std::wstring&
              u"\n被一个程序无法删除的文件夹或只读文件占着名字。" + lost + u"请删除或改名它。";
     case DataFile::Failure::WriteFailed:
       return u"无法写入数据文件的临时文件：\n" + U16(PendingWritePath(target)) + u"\n\n磁盘可能已满。" + lost;
+    case DataFile::Failure::Unreadable:
+      return u"无法保存任务到数据文件：\n" + file +
+             u"\n\n这个文件现在读不出来：它可能正被其他程序占用、变得太大，或不再允许读取。为了不覆盖其中的内容，"
+             u"Tavik 没有改动它。" + lost;
     case DataFile::Failure::FileInUse:
       return u"无法保存任务到数据文件：\n" + file + u"\n\n这个文件正被其他程序占用。" + lost;
   }

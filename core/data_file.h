@@ -22,7 +22,9 @@ class DataFile {
     FolderNotWritable,  // the temporary file cannot be made in the file's folder
     TempInTheWay,       // something the program cannot remove has the temporary file's name
     WriteFailed,        // writing the temporary file failed (a full disk)
-    FileInUse,          // another program holds the file: it cannot be read or replaced
+    Unreadable,         // the file cannot be read now (held by another program, grown past
+                        // what the program reads, or no longer readable to it): it is left alone
+    FileInUse,          // another program holds the file: it cannot be replaced
   };
 
   explicit DataFile(std::wstring path) : path_(std::move(path)) {}

@@ -331,6 +331,34 @@ TEST_F(DataFileTest, AFileTooLargeToReadIsToldAndNeverWrittenOver) {
   EXPECT_EQ(ReadFileBytes(cfg()).substr(0, 8), "[Data]\r\n");
 }
 
+// A file that can no longer be read when the list is saved (another program made it larger
+// than the program reads) is left as it is, and the box says it could not be read rather
+// than naming a cause it cannot know.
+TEST_F(DataFileTest, AFileThatGrewTooLargeSinceTheStartIsLeftAloneAndToldSo) {
+  WriteFileBytes(cfg(), DataFileBytes(Numbers(1, 1)));
+  Start();
+  test::ShownBoxes().clear();
+  {
+    HANDLE f = CreateFileW(cfg().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(kMaxDataFileBytes) + 1;
+    SetFilePointerEx(f, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(f);
+    CloseHandle(f);
+  }
+  main_.items().AddItem(u"12:00", u"不循环", u"x");
+  EXPECT_FALSE(main_->SaveData());
+  test::PumpMessages();
+  ASSERT_EQ(test::ShownBoxes().size(), 1u);
+  const std::wstring& text = test::ShownBoxes()[0].text;
+  EXPECT_NE(text.find(cfg()), std::wstring::npos);
+  EXPECT_NE(text.find(L"读不出来"), std::wstring::npos) << text;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExW(cfg().c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(kMaxDataFileBytes) + 1);
+}
+
 // The same folder reached by another path is the same data file: one program for it.
 TEST(SingleInstance, TheSameFolderByAnotherPathIsTheSameDataFile) {
   test::TempDir dir;
