@@ -141,11 +141,33 @@ e2e_accept_box() {
   return 1
 }
 
+# The project's version, and the versions just after and just before it with as many
+# characters (what e2e_release can write into the program): 0.5.1 gives 0.5.2 and 0.5.0,
+# 0.6.0 gives 0.6.1 and 0.5.9.
+e2e_version=$(sed -n 's/^project(Tavik VERSION \([0-9.]*\).*/\1/p' "$e2e_src/CMakeLists.txt")
+e2e_version_step() {  # +1 or -1
+  python3 - "$e2e_version" "$1" <<'PYEOF'
+import sys
+parts, step = sys.argv[1].split("."), int(sys.argv[2])
+for i in reversed(range(len(parts))):
+    width, n = len(parts[i]), int(parts[i]) + step
+    if 0 <= n < 10 ** width:
+        parts[i] = str(n).zfill(width)
+        break
+    parts[i] = ("0" if step > 0 else "9") * width  # carry into the part before
+else:
+    sys.exit("no version of the same length is " + ("after" if step > 0 else "before") + " " + sys.argv[1])
+print(".".join(parts))
+PYEOF
+}
+e2e_version_after=$(e2e_version_step 1)
+e2e_version_before=$(e2e_version_step -1)
+
 # e2e_release SRC DST VERSION: the program SRC as the release VERSION (of the same length as
 # the project's version): every UTF-16 text of its own version, the version resource's and
 # the program's, says VERSION, and a tail of its own makes the file differ from SRC.
 e2e_release() {
-  python3 - "$1" "$2" "$3" "$(sed -n 's/^project(Tavik VERSION \([0-9.]*\).*/\1/p' "$e2e_src/CMakeLists.txt")" <<'PYEOF'
+  python3 - "$1" "$2" "$3" "$e2e_version" <<'PYEOF'
 import sys
 src, dst, new, old = sys.argv[1:5]
 assert len(new) == len(old), (new, old)

@@ -12,8 +12,8 @@ base="http://127.0.0.1:$port"
 app="$e2e_dir/app"
 source "$(dirname "$0")/update_lib.sh"
 
-version=$(sed -n 's/^project(Tavik VERSION \([0-9.]*\).*/\1/p' "$e2e_src/CMakeLists.txt")
-previous=$(python3 -c "import sys; v = sys.argv[1]; print(v[:-1] + str(int(v[-1]) - 1))" "$version")
+version=$e2e_version
+previous=$e2e_version_before
 
 # The owner's certificate, self-signed for the test.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$e2e_dir/cert-key.pem" -out "$e2e_dir/cert.pem" \

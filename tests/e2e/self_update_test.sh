@@ -20,10 +20,10 @@ cp "$e2e_site_exe" "$app/Tavik.exe"
 # The release: the same program with a tail of its own, so the two files differ.
 site="$e2e_dir/site"
 mkdir -p "$site"
-{ cat "$e2e_site_exe"; printf 'release 0.5.2'; } > "$site/Tavik.exe"
+{ cat "$e2e_site_exe"; printf 'release %s' "$e2e_version_after"; } > "$site/Tavik.exe"
 release_crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$site/Tavik.exe")
 base="http://127.0.0.1:$port"
-doc="Home=$base/;Statistic=$base/stat;MinVer=0.5;StableVer=0.5.2;StableUrl=$base/files/Tavik.exe;StableHash=$release_crc;StableTips=e2e/notes;"
+doc="Home=$base/;Statistic=$base/stat;MinVer=0.5;StableVer=$e2e_version_after;StableUrl=$base/files/Tavik.exe;StableHash=$release_crc;StableTips=e2e/notes;"
 # The site's encoding: Base64 of the GBK bytes with the case of every letter swapped.
 python3 -c 'import base64, sys; sys.stdout.write(base64.b64encode(sys.argv[1].encode("gbk")).decode().swapcase())' \
   "$doc" > "$site/update.txt"

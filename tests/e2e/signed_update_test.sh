@@ -25,8 +25,8 @@ cp "$site_build/Tavik.exe" "$app/Tavik.exe"
 # The owner's release (the same program with a tail of its own) and its signed document.
 site="$e2e_dir/site"
 mkdir -p "$site"
-e2e_release "$site_build/Tavik.exe" "$e2e_dir/genuine.exe" 0.5.2
-e2e_release "$site_build/Tavik.exe" "$e2e_dir/older.exe" 0.5.0
+e2e_release "$site_build/Tavik.exe" "$e2e_dir/genuine.exe" $e2e_version_after
+e2e_release "$site_build/Tavik.exe" "$e2e_dir/older.exe" $e2e_version_before
 { cat "$e2e_dir/genuine.exe"; printf 'X'; } > "$e2e_dir/tampered.exe"
 # sign RELEASE VERSION MIN KEY OUTPUT: the owner's publisher, as docs/publishing.md shows it.
 sign() {
@@ -35,11 +35,11 @@ sign() {
     --url "$base/files/Tavik.exe" --statistic "$base/stat" --notes "e2e" ${4:+--sign-key "$4"} \
     --output "$5" 2>/dev/null || fail "tavik-publish did not publish $5"
 }
-sign "$e2e_dir/genuine.exe" 0.5.2 0.5 "$keys/private.pem" "$e2e_dir/signed.txt"
-sign "$e2e_dir/genuine.exe" 0.5.2 0.5.2 "$keys/private.pem" "$e2e_dir/closing.txt"
-sign "$e2e_dir/genuine.exe" 0.5.2 0.5.2 "" "$e2e_dir/unsigned.txt"
-sign "$e2e_dir/genuine.exe" 0.5.2 0.5.2 "$keys/other.pem" "$e2e_dir/foreign.txt"
-sign "$e2e_dir/older.exe" 0.5.0 0.5 "$keys/private.pem" "$e2e_dir/older.txt"
+sign "$e2e_dir/genuine.exe" $e2e_version_after 0.5 "$keys/private.pem" "$e2e_dir/signed.txt"
+sign "$e2e_dir/genuine.exe" $e2e_version_after $e2e_version_after "$keys/private.pem" "$e2e_dir/closing.txt"
+sign "$e2e_dir/genuine.exe" $e2e_version_after $e2e_version_after "" "$e2e_dir/unsigned.txt"
+sign "$e2e_dir/genuine.exe" $e2e_version_after $e2e_version_after "$keys/other.pem" "$e2e_dir/foreign.txt"
+sign "$e2e_dir/older.exe" $e2e_version_before 0.5 "$keys/private.pem" "$e2e_dir/older.txt"
 # What the site's new holder serves: the changed file, and the owner's document with only the
 # CRC-32 put right (the signature cannot be).
 python3 - "$e2e_dir/signed.txt" "$e2e_dir/tampered.exe" "$e2e_dir/forged.txt" "$e2e_dir/kill.txt" <<'EOF'

@@ -21,14 +21,14 @@ publisher="$e2e_build/tavik-publish.exe"
 
 # The release: the same program with a tail of its own, so the two files differ.
 release="$e2e_dir/release.exe"
-e2e_release "$e2e_site_exe" "$release" 0.5.2
+e2e_release "$e2e_site_exe" "$release" $e2e_version_after
 
 # publish SITE DOCUMENT: what the owner runs in the folder that goes on the host.
 publish() {
   mkdir -p "$1"
   cp "$release" "$1/Tavik.exe"
   printf '<html><body>统计</body></html>' > "$1/stat.html"
-  (cd "$1" && "$WINE" "$publisher" --release Tavik.exe --version 0.5.2 --min-version 0.5 \
+  (cd "$1" && "$WINE" "$publisher" --release Tavik.exe --version $e2e_version_after --min-version 0.5 \
      --home "$home" --statistic "${home}stat.html" --notes "喝水的提醒更准时
 开会前五分钟也会提醒" --output "$2") >"$1.publish.log" 2>&1 </dev/null \
     || { cat "$1.publish.log" >&2; echo "the publisher failed" >&2; exit 1; }
@@ -77,7 +77,7 @@ for kind in "${kinds[@]}"; do
   e2e_main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavik$' | head -n 1)
   [ -n "$e2e_main" ] || { echo "$kind: the program did not start" >&2; exit 1; }
   e2e_wait_for 30 logged '^GET /?type=update 200$' || { echo "$kind: no update check answered" >&2; cat "$log" >&2; exit 1; }
-  e2e_wait_for 20 logged '^GET /stat.html?ver=0.5.1 200$' || { echo "$kind: no statistics visit" >&2; cat "$log" >&2; exit 1; }
+  e2e_wait_for 20 logged "^GET /stat.html?ver=$e2e_version 200\$" || { echo "$kind: no statistics visit" >&2; cat "$log" >&2; exit 1; }
   sleep 1
   e2e_shot "$e2e_build/static-host-$kind.png"
 
